@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# Set-up, build and run in one step on a fresh Debian 12 machine.
+#   ./do demo [DIR]   build the renderer and render the demo signals into DIR (default demo-out)
+#   ./do test         build everything, run the tests, then again under ASan/UBSan
+set -euo pipefail
+cd "$(dirname "$0")"
+
+packages=(cmake g++ make pkg-config libgtest-dev libbenchmark-dev libsndfile1-dev)
+
+install_missing() {
+  local missing=()
+  for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  echo "Installing: ${missing[*]}"
+  $sudo apt-get update -q
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+}
+
+jobs=$(nproc 2>/dev/null || echo 2)
+
+build() { # build DIR [cmake options...]
+  local dir=$1; shift
+  cmake -S . -B "$dir" "$@" >/dev/null
+  cmake --build "$dir" -j"$jobs"
+}
+
+case "${1:-}" in
+  demo)
+    install_missing
+    build build -DCMAKE_BUILD_TYPE=Release
+    build/tools/ostrakon demo "${2:-demo-out}"
+    ;;
+  test)
+    install_missing
+    build build -DCMAKE_BUILD_TYPE=Release
+    ctest --test-dir build --output-on-failure -j"$jobs"
+    build build-asan -DCMAKE_BUILD_TYPE=Debug -DOSTRAKON_SANITIZE=ON -DOSTRAKON_BENCH=OFF
+    ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
+      ctest --test-dir build-asan --output-on-failure -j"$jobs"
+    ;;
+  *)
+    echo "usage: ./do demo [DIR] | ./do test" >&2
+    exit 2
+    ;;
+esac

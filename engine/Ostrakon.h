@@ -1,0 +1,80 @@
+#pragma once
+// The channel strip: its identity, 40 parameters, processing modules and the
+// per-block pipeline (input stage, three routed stages, output stage, meters).
+
+#include "IPlug/IPlugBase.h"
+#include "IPlug/IPlugInstanceInfo.h"
+#include "engine/OstrakonParams.h"
+
+// Identity the host sees.
+constexpr const char* kOstrakonChannelIO = "1-1 2-2";
+constexpr const char* kOstrakonEffectName = "Quarro Ostrakon";
+constexpr const char* kOstrakonProductName = "";
+constexpr const char* kOstrakonMfrName = "Quarro";
+constexpr int kOstrakonVersion = 0x20002;
+constexpr int kOstrakonUniqueID = ('V' << 24) | ('x' << 16) | ('q' << 8) | '7';
+constexpr int kOstrakonMfrID = ('Q' << 24) | ('r' << 16) | ('r' << 8) | 'o';
+constexpr int kOstrakonLatency = 0;
+constexpr const char* kOstrakonBundleID = "com.quarro.audiounit.Ostrakon";
+constexpr const char* kOstrakonViewClass = "Ostrakon_View";
+
+class Ostrakon : public IPlugBase
+{
+public:
+  // Longest piece the pipeline hands its stages; longer blocks are cut into such pieces
+  // so no module runs past its working memory.
+  static constexpr int kMaxPieceFrames = 4096;
+
+  // Stages a routing slot can name.
+  enum EStage
+  {
+    kStageEq = 0,
+    kStageDyn1 = 1,
+    kStageDyn2 = 2
+  };
+
+  // The strip's four peak meters, in posting order.
+  enum EPeakMeter
+  {
+    kMeterInL = 0,
+    kMeterInR,
+    kMeterOutL,
+    kMeterOutR,
+    kNumPeakMeters
+  };
+
+  explicit Ostrakon(const IPlugInstanceInfo& instanceInfo);
+  ~Ostrakon() override;
+
+  void Reset() override;
+  void OnParamChange(int paramIdx) override;
+  void ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames) override;
+
+  // Control indices of the strip's peak meters in the graphics context (-1: none).
+  void SetPeakMeterControls(const int controlIdx[kNumPeakMeters]);
+
+  // Readings of the last block, for tests and tools.
+  double GetPeak(EPeakMeter meter) const { return mPeaks[meter]; }
+  int GetRoutingSlot(int position) const
+  {
+    return position >= 0 && position < 3 ? mRouting[position] : -1;
+  }
+  double GetInputGainFactor() const { return mInputGain; }
+  double GetOutputGainFactor() const { return mOutputGain; }
+
+private:
+  void ProcessPiece(double** inputs, double** outputs, int offset, int nFrames);
+  void RunStage(int stage, double* buffer, int nFrames);
+
+  double mInputGain = 1.0;
+  double mOutputGain = 1.0;
+  double mGainReduction[2] = {1.0, 1.0};
+  int mRouting[3] = {kStageDyn1, kStageEq, kStageDyn2};
+
+  double mPeaks[kNumPeakMeters] = {};
+  int mPeakMeterControls[kNumPeakMeters] = {-1, -1, -1, -1};
+  alignas(16) double mWork[2 * kMaxPieceFrames];
+};
+
+// Creates one instance, one thread at a time.
+Ostrakon* MakePlug();
