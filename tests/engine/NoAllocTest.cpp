@@ -1,0 +1,132 @@
+// The audio path must not allocate or lock: every allocation in this binary is counted.
+
+#include "engine/Ostrakon.h"
+
+#include "IPlug/IControl.h"
+#include "IPlug/IGraphics.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <future>
+#include <new>
+#include <vector>
+
+#if defined(__SANITIZE_ADDRESS__)
+#define OSTRAKON_COUNT_ALLOCATIONS 0 // the sanitizer owns the allocator
+#else
+#define OSTRAKON_COUNT_ALLOCATIONS 1
+#endif
+
+namespace
+{
+std::atomic<long> gAllocations{0};
+}
+
+#if OSTRAKON_COUNT_ALLOCATIONS
+extern "C" void* __libc_malloc(size_t);
+extern "C" void* __libc_calloc(size_t, size_t);
+extern "C" void* __libc_realloc(void*, size_t);
+extern "C" void __libc_free(void*);
+
+extern "C" void* malloc(size_t n)
+{
+  ++gAllocations;
+  return __libc_malloc(n);
+}
+extern "C" void* calloc(size_t n, size_t s)
+{
+  ++gAllocations;
+  return __libc_calloc(n, s);
+}
+extern "C" void* realloc(void* p, size_t n)
+{
+  ++gAllocations;
+  return __libc_realloc(p, n);
+}
+extern "C" void free(void* p) { __libc_free(p); }
+
+void* operator new(size_t n)
+{
+  ++gAllocations;
+  if (void* p = __libc_malloc(n ? n : 1)) return p;
+  throw std::bad_alloc();
+}
+void* operator new[](size_t n) { return operator new(n); }
+void operator delete(void* p) noexcept { __libc_free(p); }
+void operator delete[](void* p) noexcept { __libc_free(p); }
+void operator delete(void* p, size_t) noexcept { __libc_free(p); }
+void operator delete[](void* p, size_t) noexcept { __libc_free(p); }
+#endif
+
+namespace
+{
+struct HostRig
+{
+  explicit HostRig(int block) : plug(MakePlug()), l(block), r(block), ol(block), orr(block)
+  {
+    plug->SetBlockSize(block);
+    plug->Reset();
+    for (int i = 0; i < kNumParams; ++i) plug->OnParamChange(i);
+    plug->SetInputChannelConnections(0, 2, true);
+    plug->SetOutputChannelConnections(0, 2, true);
+    for (int i = 0; i < block; ++i) l[i] = r[i] = (float) std::sin(0.01 * i);
+    IGraphics* g = new IGraphics(plug.get(), 460, 640);
+    int idx[4];
+    for (int& c : idx) c = g->AttachControl(new IControl(plug.get()));
+    plug->SetPeakMeterControls(idx);
+    plug->AttachGraphics(g);
+  }
+  void Render(int n)
+  {
+    float* ins[] = {l.data(), r.data()};
+    float* outs[] = {ol.data(), orr.data()};
+    plug->AttachInputBuffers(0, 2, ins, n);
+    plug->AttachOutputBuffers(0, 2, outs);
+    plug->ProcessBuffers(0.0f, n);
+  }
+  std::unique_ptr<Ostrakon> plug;
+  std::vector<float> l, r, ol, orr;
+};
+} // namespace
+
+TEST(AudioPath, AllocatesNothing)
+{
+  if (!OSTRAKON_COUNT_ALLOCATIONS) GTEST_SKIP() << "allocation counting is off under the sanitizer";
+  const int block = 3 * Ostrakon::kMaxPieceFrames + 17;
+  HostRig rig(block);
+  rig.plug->GetParam(kRevPhase)->Set(1.0);
+  rig.Render(block); // warm-up
+  {
+    const long probe = gAllocations.load();
+    std::vector<int> v(10);
+    ASSERT_GT(gAllocations.load(), probe) << "the counter must see allocations";
+  }
+  const long before = gAllocations.load();
+  for (int n : {block, 1, 0, 512, Ostrakon::kMaxPieceFrames}) rig.Render(n);
+  EXPECT_EQ(gAllocations.load() - before, 0);
+}
+
+TEST(AudioPath, TakesNoPlugInLock)
+{
+  HostRig rig(256);
+  std::promise<void> locked, release;
+  std::thread holder([&] {
+    rig.plug->GetMutex()->Lock();
+    locked.set_value();
+    release.get_future().wait();
+    rig.plug->GetMutex()->Unlock();
+  });
+  locked.get_future().wait();
+  auto render = std::async(std::launch::async, [&] {
+    for (int i = 0; i < 10; ++i) rig.Render(256);
+  });
+  const bool finished = render.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+  release.set_value();
+  holder.join();
+  render.wait();
+  EXPECT_TRUE(finished) << "rendering waited for the plug-in lock";
+}
