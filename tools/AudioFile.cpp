@@ -59,7 +59,7 @@ bool AudioFileReader::Open(const std::string& path, std::string* error)
   mFile = sf_open_fd(mFd, SFM_READ, &mInfo, SF_FALSE);
   if (!mFile)
   {
-    *error = Quoted(path) + " is not an audio file libsndfile can read: " + sf_strerror(nullptr);
+    *error = Quoted(path) + " is not a readable audio file: " + sf_strerror(nullptr);
     return false;
   }
   if (!IsAcceptedFormat(mInfo.format))
@@ -75,7 +75,8 @@ bool AudioFileReader::Open(const std::string& path, std::string* error)
 long long AudioFileReader::Read(float* interleaved, int nFrames, std::string* error)
 {
   const sf_count_t got = sf_readf_float(mFile, interleaved, nFrames);
-  if (got < nFrames && sf_error(mFile) != SF_ERR_NO_ERROR)
+  // A decoder can fail part-way through a block and still deliver frames.
+  if (sf_error(mFile) != SF_ERR_NO_ERROR)
   {
     *error = "cannot read " + Quoted(mPath) + ": " + sf_strerror(mFile);
     return -1;

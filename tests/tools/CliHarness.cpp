@@ -1,0 +1,153 @@
+#include "tests/tools/CliHarness.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+
+namespace
+{
+std::string ReadAll(FILE* f)
+{
+  std::string s;
+  rewind(f);
+  char buf[4096];
+  size_t n;
+  while ((n = fread(buf, 1, sizeof(buf), f)) > 0) s.append(buf, n);
+  fclose(f);
+  return s;
+}
+} // namespace
+
+CliResult RunCli(const std::vector<std::string>& args)
+{
+  FILE* out = tmpfile();
+  FILE* err = tmpfile();
+  std::vector<char*> argv;
+  argv.push_back(const_cast<char*>(OSTRAKON_CLI));
+  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+
+  fflush(nullptr);
+  const pid_t pid = fork();
+  if (pid == 0)
+  {
+    dup2(fileno(out), 1);
+    dup2(fileno(err), 2);
+    execv(OSTRAKON_CLI, argv.data());
+    _exit(127);
+  }
+  int wstatus = 0;
+  CliResult r;
+  if (pid > 0 && waitpid(pid, &wstatus, 0) == pid && WIFEXITED(wstatus)) r.status = WEXITSTATUS(wstatus);
+  r.out = ReadAll(out);
+  r.err = ReadAll(err);
+  return r;
+}
+
+Audio TestSignal(int rate, int channels, int frames)
+{
+  Audio a;
+  a.rate = rate;
+  a.channels = channels;
+  uint32_t seed = 12345;
+  for (int i = 0; i < frames; ++i)
+    for (int c = 0; c < channels; ++c)
+    {
+      seed = seed * 1664525u + 1013904223u;
+      const double noise = (double) (seed >> 8) / 8388608.0 - 1.0;
+      double v = 0.6 * std::sin(0.01 * i * (c + 1)) + 0.3 * noise;
+      if (i % 97 == 0) v = 0.0;
+      if (i % 101 == 0) v = c ? -1.0 : 0.99;
+      a.samples.push_back((float) v);
+    }
+  return a;
+}
+
+void WriteAudio(const std::string& path, const Audio& audio)
+{
+  SF_INFO info = {};
+  info.samplerate = audio.rate;
+  info.channels = audio.channels;
+  info.format = audio.format;
+  SNDFILE* f = sf_open(path.c_str(), SFM_WRITE, &info);
+  ASSERT_NE(f, nullptr) << sf_strerror(nullptr);
+  const int sub = audio.format & SF_FORMAT_SUBMASK;
+  std::vector<int> pcm;
+  for (float x : audio.samples)
+  {
+    const double full = sub == SF_FORMAT_PCM_16 ? 32768.0 : 8388608.0;
+    const double q = std::min(std::max(std::round(x * full), -full), full - 1.0);
+    pcm.push_back((int) q * (sub == SF_FORMAT_PCM_16 ? 65536 : 256));
+  }
+  const sf_count_t n = audio.Frames();
+  const sf_count_t put = sub == SF_FORMAT_FLOAT ? sf_writef_float(f, audio.samples.data(), n)
+                                                : sf_writef_int(f, pcm.data(), n);
+  EXPECT_EQ(put, n);
+  sf_close(f);
+}
+
+Audio ReadAudio(const std::string& path)
+{
+  Audio a;
+  SF_INFO info = {};
+  SNDFILE* f = sf_open(path.c_str(), SFM_READ, &info);
+  if (!f)
+  {
+    a.rate = 0;
+    return a;
+  }
+  a.rate = info.samplerate;
+  a.channels = info.channels;
+  a.format = info.format;
+  a.samples.resize((size_t) (info.frames * info.channels));
+  a.samples.resize((size_t) (sf_readf_float(f, a.samples.data(), info.frames) * info.channels));
+  sf_close(f);
+  return a;
+}
+
+std::string ReadBytes(const std::string& path)
+{
+  FILE* f = fopen(path.c_str(), "rb");
+  return f ? ReadAll(f) : std::string();
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes)
+{
+  FILE* f = fopen(path.c_str(), "wb");
+  ASSERT_NE(f, nullptr);
+  fwrite(bytes.data(), 1, bytes.size(), f);
+  fclose(f);
+}
+
+std::vector<std::string> ListDir(const std::string& dir)
+{
+  std::vector<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(dir)) names.push_back(e.path().filename());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+void CliTest::SetUp()
+{
+  std::string pattern = testing::TempDir() + "ostrakon-cli-XXXXXX";
+  ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+  mDir = pattern;
+}
+
+void CliTest::TearDown()
+{
+  std::error_code ec;
+  if (!mDir.empty()) std::filesystem::remove_all(mDir, ec);
+}
+
+std::vector<std::string> StagesOff()
+{
+  return {"--set", "Eq On/Off=off", "--set", "Dyn. 1 On/Off=off", "--set", "Dyn. 2 On/Off=off"};
+}
