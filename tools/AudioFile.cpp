@@ -95,9 +95,9 @@ bool AudioFileWriter::Open(const std::string& path, int sampleRate, int channels
   mPath = path;
 
   struct stat st;
-  if (stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+  if (path.empty() || path.back() == '/' || (stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)))
   {
-    *error = "cannot write " + Quoted(path) + ": it is a directory";
+    *error = "cannot write " + Quoted(path) + (path.empty() ? ": no file name given" : ": it names a directory");
     return false;
   }
 

@@ -10,7 +10,7 @@
 #include "tools/Render.h"
 
 #include <cstdio>
-#include <cstring>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>

@@ -58,7 +58,9 @@ const std::vector<BadCase>& BadCases()
     // Fails part-way through the render, with some output already written.
     {{"render", "{DIR}/corrupt.flac", "{OUT}"}, "cannot read"},
     {{"render", "{IN}", "{DIR}/none/out.wav"}, "cannot write"},
-    {{"render", "{IN}", "{DIR}/sub"}, "is a directory"},
+    {{"render", "{IN}", "{DIR}/sub"}, "names a directory"},
+    {{"render", "{IN}", "{DIR}/new/"}, "names a directory"},
+    {{"render", "{IN}", ""}, "cannot write ''"},
     {{"demo"}, "needs a directory"},
     {{"demo", "{DIR}/d", "more"}, "unexpected argument 'more'"},
     {{"demo", "{DIR}/text.wav"}, "cannot create directory"},
@@ -145,4 +147,15 @@ TEST_F(BadInput, UnreadableFileIsNamed)
   if (geteuid() == 0) GTEST_SKIP() << "root reads any file";
   chmod(Path("in.wav").c_str(), 0);
   ExpectRejected({{"render", "{IN}", "{OUT}"}, "cannot open"});
+}
+
+TEST(Usage, HelpIsNoError)
+{
+  for (const char* help : {"--help", "-h", "help"})
+  {
+    const CliResult r = RunCli({help});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.out.rfind("usage: ostrakon params\n", 0), 0u) << r.out;
+  }
 }

@@ -80,12 +80,13 @@ void WriteAudio(const std::string& path, const Audio& audio)
   ASSERT_NE(f, nullptr) << sf_strerror(nullptr);
   const int sub = audio.format & SF_FORMAT_SUBMASK;
   std::vector<int> pcm;
-  for (float x : audio.samples)
-  {
-    const double full = sub == SF_FORMAT_PCM_16 ? 32768.0 : 8388608.0;
-    const double q = std::min(std::max(std::round(x * full), -full), full - 1.0);
-    pcm.push_back((int) q * (sub == SF_FORMAT_PCM_16 ? 65536 : 256));
-  }
+  if (sub != SF_FORMAT_FLOAT)
+    for (float x : audio.samples)
+    {
+      const double full = sub == SF_FORMAT_PCM_16 ? 32768.0 : 8388608.0;
+      const double q = std::min(std::max(std::round(x * full), -full), full - 1.0);
+      pcm.push_back((int) q * (sub == SF_FORMAT_PCM_16 ? 65536 : 256));
+    }
   const sf_count_t n = audio.Frames();
   const sf_count_t put = sub == SF_FORMAT_FLOAT ? sf_writef_float(f, audio.samples.data(), n)
                                                 : sf_writef_int(f, pcm.data(), n);
