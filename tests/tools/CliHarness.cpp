@@ -1,7 +1,5 @@
 #include "tests/tools/CliHarness.h"
 
-#include <dirent.h>
-#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -13,13 +11,11 @@
 
 namespace
 {
-std::string ReadAll(FILE* f)
+std::string ReadAndClose(FILE* f)
 {
   std::string s;
   rewind(f);
-  char buf[4096];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof(buf), f)) > 0) s.append(buf, n);
+  for (int c; (c = fgetc(f)) != EOF;) s += (char) c;
   fclose(f);
   return s;
 }
@@ -29,11 +25,9 @@ CliResult RunCli(const std::vector<std::string>& args)
 {
   FILE* out = tmpfile();
   FILE* err = tmpfile();
-  std::vector<char*> argv;
-  argv.push_back(const_cast<char*>(OSTRAKON_CLI));
+  std::vector<char*> argv{const_cast<char*>(OSTRAKON_CLI)};
   for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
-
   fflush(nullptr);
   const pid_t pid = fork();
   if (pid == 0)
@@ -43,11 +37,11 @@ CliResult RunCli(const std::vector<std::string>& args)
     execv(OSTRAKON_CLI, argv.data());
     _exit(127);
   }
-  int wstatus = 0;
   CliResult r;
+  int wstatus = 0;
   if (pid > 0 && waitpid(pid, &wstatus, 0) == pid && WIFEXITED(wstatus)) r.status = WEXITSTATUS(wstatus);
-  r.out = ReadAll(out);
-  r.err = ReadAll(err);
+  r.out = ReadAndClose(out);
+  r.err = ReadAndClose(err);
   return r;
 }
 
@@ -61,8 +55,7 @@ Audio TestSignal(int rate, int channels, int frames)
     for (int c = 0; c < channels; ++c)
     {
       seed = seed * 1664525u + 1013904223u;
-      const double noise = (double) (seed >> 8) / 8388608.0 - 1.0;
-      double v = 0.6 * std::sin(0.01 * i * (c + 1)) + 0.3 * noise;
+      double v = 0.6 * std::sin(0.01 * i * (c + 1)) + 0.3 * ((double) (seed >> 8) / 8388608.0 - 1.0);
       if (i % 97 == 0) v = 0.0;
       if (i % 101 == 0) v = c ? -1.0 : 0.99;
       a.samples.push_back((float) v);
@@ -79,18 +72,20 @@ void WriteAudio(const std::string& path, const Audio& audio)
   SNDFILE* f = sf_open(path.c_str(), SFM_WRITE, &info);
   ASSERT_NE(f, nullptr) << sf_strerror(nullptr);
   const int sub = audio.format & SF_FORMAT_SUBMASK;
-  std::vector<int> pcm;
-  if (sub != SF_FORMAT_FLOAT)
+  if (sub == SF_FORMAT_FLOAT || sub == SF_FORMAT_DOUBLE)
+  {
+    EXPECT_EQ(sf_writef_float(f, audio.samples.data(), audio.Frames()), audio.Frames());
+  }
+  else
+  {
+    // Quantised here, so the file holds exactly these integers in any PCM width.
+    const double full = sub == SF_FORMAT_PCM_16 ? 32768.0 : 8388608.0;
+    std::vector<int> pcm;
     for (float x : audio.samples)
-    {
-      const double full = sub == SF_FORMAT_PCM_16 ? 32768.0 : 8388608.0;
-      const double q = std::min(std::max(std::round(x * full), -full), full - 1.0);
-      pcm.push_back((int) q * (sub == SF_FORMAT_PCM_16 ? 65536 : 256));
-    }
-  const sf_count_t n = audio.Frames();
-  const sf_count_t put = sub == SF_FORMAT_FLOAT ? sf_writef_float(f, audio.samples.data(), n)
-                                                : sf_writef_int(f, pcm.data(), n);
-  EXPECT_EQ(put, n);
+      pcm.push_back((int) std::min(std::max(std::round(x * full), -full), full - 1.0) *
+                    (int) (2147483648.0 / full));
+    EXPECT_EQ(sf_writef_int(f, pcm.data(), audio.Frames()), audio.Frames());
+  }
   sf_close(f);
 }
 
@@ -99,12 +94,8 @@ Audio ReadAudio(const std::string& path)
   Audio a;
   SF_INFO info = {};
   SNDFILE* f = sf_open(path.c_str(), SFM_READ, &info);
-  if (!f)
-  {
-    a.rate = 0;
-    return a;
-  }
-  a.rate = info.samplerate;
+  a.rate = f ? info.samplerate : 0;
+  if (!f) return a;
   a.channels = info.channels;
   a.format = info.format;
   a.samples.resize((size_t) (info.frames * info.channels));
@@ -116,7 +107,7 @@ Audio ReadAudio(const std::string& path)
 std::string ReadBytes(const std::string& path)
 {
   FILE* f = fopen(path.c_str(), "rb");
-  return f ? ReadAll(f) : std::string();
+  return f ? ReadAndClose(f) : std::string();
 }
 
 void WriteBytes(const std::string& path, const std::string& bytes)
@@ -135,6 +126,11 @@ std::vector<std::string> ListDir(const std::string& dir)
   return names;
 }
 
+std::vector<std::string> StagesOff()
+{
+  return {"--set", "Eq On/Off=off", "--set", "Dyn. 1 On/Off=off", "--set", "Dyn. 2 On/Off=off"};
+}
+
 void CliTest::SetUp()
 {
   std::string pattern = testing::TempDir() + "ostrakon-cli-XXXXXX";
@@ -146,9 +142,4 @@ void CliTest::TearDown()
 {
   std::error_code ec;
   if (!mDir.empty()) std::filesystem::remove_all(mDir, ec);
-}
-
-std::vector<std::string> StagesOff()
-{
-  return {"--set", "Eq On/Off=off", "--set", "Dyn. 1 On/Off=off", "--set", "Dyn. 2 On/Off=off"};
 }

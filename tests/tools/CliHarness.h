@@ -1,5 +1,5 @@
 #pragma once
-// Runs the built ostrakon binary and reads and writes the small audio files it is fed.
+// Runs the built ostrakon binary, and reads and writes the small audio files it is fed.
 
 #include <gtest/gtest.h>
 #include <sndfile.h>
@@ -9,10 +9,9 @@
 
 struct CliResult
 {
-  int status = -1; // exit status, -1 when the program did not exit normally
+  int status = -1; // -1 when the program did not exit normally
   std::string out, err;
 };
-
 CliResult RunCli(const std::vector<std::string>& args);
 
 struct Audio
@@ -24,17 +23,18 @@ struct Audio
   long long Frames() const { return (long long) samples.size() / channels; }
 };
 
-// A deterministic test signal: sine and noise, with exact zeros and full-scale samples.
+// Sine plus fixed-seed noise, with exact zeros and full-scale samples.
 Audio TestSignal(int rate, int channels, int frames);
-
-// Stores audio.samples in audio.format (PCM is written as integers, exactly).
-void WriteAudio(const std::string& path, const Audio& audio);
-// Empty samples and rate 0 when the file cannot be read.
-Audio ReadAudio(const std::string& path);
+void WriteAudio(const std::string& path, const Audio& audio); // PCM written exactly, as integers
+Audio ReadAudio(const std::string& path);                      // rate 0 when unreadable
 
 std::string ReadBytes(const std::string& path);
 void WriteBytes(const std::string& path, const std::string& bytes);
 std::vector<std::string> ListDir(const std::string& dir);
+
+// Every stage bypassed, so the strip is transparent apart from its input and output
+// stages, now and once the EQ and dynamics process audio.
+std::vector<std::string> StagesOff();
 
 // Each test in a fresh temporary directory.
 class CliTest : public ::testing::Test
@@ -48,7 +48,3 @@ protected:
 private:
   std::string mDir;
 };
-
-// Every stage bypassed, so the strip is transparent apart from the input and output
-// stages, now and once the EQ and dynamics process audio.
-std::vector<std::string> StagesOff();
