@@ -35,7 +35,8 @@ bool RenderFile(const std::string& inPath, const std::string& outPath,
   AudioFileWriter writer;
   if (!writer.Open(outPath, reader.SampleRate(), nChannels, error)) return false;
 
-  // All buffers are sized here, so the loop allocates nothing.
+  // Buffers are sized once, here; the files are read and written between process
+  // calls, never inside one.
   const int block = options.blockSize;
   std::vector<float> fileFrames((size_t) block * nChannels);
   std::vector<float> channelData((size_t) block * nChannels * 2);
