@@ -1,0 +1,130 @@
+// Every way a command line or an input file can be wrong: exit status 2, one line on
+// stderr naming the problem, nothing on stdout, and the directory as it was (no output
+// written, an existing output untouched, no temporary file left).
+
+#include "tests/tools/CliHarness.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+
+namespace
+{
+struct BadCase
+{
+  std::vector<std::string> args; // "@" starts a path in the test directory
+  std::string message;           // part of the stderr line
+};
+
+const BadCase kBadCases[] = {
+  {{}, "missing command"},
+  {{"frob"}, "unknown command 'frob'"},
+  {{"params", "extra"}, "takes no arguments"},
+  {{"render"}, "needs an input and an output"},
+  {{"render", "@in.wav"}, "needs an input and an output"},
+  {{"render", "@in.wav", "@out.wav", "more"}, "unexpected argument 'more'"},
+  {{"render", "@in.wav", "@out.wav", "--frob"}, "unknown option '--frob'"},
+  {{"render", "@in.wav", "@out.wav", "--block"}, "--block needs a value"},
+  {{"render", "@in.wav", "@out.wav", "--block", "0"}, "block size '0'"},
+  {{"render", "@in.wav", "@out.wav", "--block", "65537"}, "block size '65537'"},
+  {{"render", "@in.wav", "@out.wav", "--block", "-1"}, "block size '-1'"},
+  {{"render", "@in.wav", "@out.wav", "--block=12x"}, "block size '12x'"},
+  {{"render", "@in.wav", "@out.wav", "--set"}, "--set needs a value"},
+  {{"render", "@in.wav", "@out.wav", "--set", "Rev. Phase"}, "NAME_OR_INDEX=VALUE"},
+  {{"render", "@in.wav", "@out.wav", "--set", "=1"}, "NAME_OR_INDEX=VALUE"},
+  {{"render", "@in.wav", "@out.wav", "--set", "input gain=1"}, "unknown parameter 'input gain'"},
+  {{"render", "@in.wav", "@out.wav", "--set", "40=1"}, "unknown parameter '40'"},
+  {{"render", "@in.wav", "@out.wav", "--set", "-1=1"}, "unknown parameter '-1'"},
+  {{"render", "@in.wav", "@out.wav", "--set", "Input Gain=6dB"}, "value '6dB' for \"Input Gain\" is not a number"},
+  {{"render", "@in.wav", "@out.wav", "--set", "Input Gain="}, "is not a number"},
+  {{"render", "@in.wav", "@out.wav", "--set", "35=nan"}, "is not a finite number"},
+  {{"render", "@in.wav", "@out.wav", "--set", "Dyn. 1 Type=Opto"}, "nor one of \"VCA\", \"FET\", \"OPTO\", \"Expander\""},
+  {{"render", "@in.wav", "@out.wav", "--set", "Rev. Phase=yes"}, "nor one of \"off\", \"on\""},
+  {{"render", "@in.wav", "@out.wav", "--set", "Input Gain=3", "--set", "Input Gain=x"}, "not a number"},
+  {{"render", "@missing.wav", "@out.wav"}, "cannot open"},
+  {{"render", "@sub", "@out.wav"}, "is a directory"},
+  {{"render", "@text.wav", "@out.wav"}, "is not a readable audio file"},
+  {{"render", "@three.wav", "@out.wav"}, "has 3 channels"},
+  {{"render", "@u8.wav", "@out.wav"}, "only WAV, AIFF or FLAC with 16/24-bit PCM or 32-bit float"},
+  {{"render", "@double.aiff", "@out.wav"}, "only WAV, AIFF or FLAC"},
+  // Fails part-way through, with some of the output already written.
+  {{"render", "@corrupt.flac", "@out.wav"}, "cannot read"},
+  {{"render", "@in.wav", "@none/out.wav"}, "No such file or directory"},
+  {{"render", "@in.wav", "@sub"}, "names a directory"},
+  {{"render", "@in.wav", "@new/"}, "names a directory"},
+  {{"render", "@in.wav", ""}, "no file name given"},
+  {{"demo"}, "needs a directory"},
+  {{"demo", "@d", "more"}, "unexpected argument 'more'"},
+  {{"demo", "@text.wav"}, "cannot create directory"},
+};
+} // namespace
+
+class BadInput : public CliTest
+{
+protected:
+  void SetUp() override
+  {
+    CliTest::SetUp();
+    WriteAudio(Path("in.wav"), TestSignal(44100, 2, 600));
+    WriteBytes(Path("text.wav"), "RIFF? no, just a text file\n");
+    std::filesystem::create_directory(Path("sub"));
+    WriteAudio(Path("three.wav"), TestSignal(44100, 3, 100));
+    Audio other = TestSignal(8000, 1, 100);
+    other.format = SF_FORMAT_WAV | SF_FORMAT_PCM_U8;
+    WriteAudio(Path("u8.wav"), other);
+    other.format = SF_FORMAT_AIFF | SF_FORMAT_DOUBLE;
+    WriteAudio(Path("double.aiff"), other);
+    Audio flac = TestSignal(44100, 2, 20000);
+    flac.format = SF_FORMAT_FLAC | SF_FORMAT_PCM_16;
+    WriteAudio(Path("corrupt.flac"), flac);
+    std::string bytes = ReadBytes(Path("corrupt.flac"));
+    bytes.replace(bytes.size() / 2, 2000, 2000, '\xff');
+    WriteBytes(Path("corrupt.flac"), bytes);
+  }
+
+  void ExpectRejected(const BadCase& c)
+  {
+    SCOPED_TRACE(c.message);
+    const std::vector<std::string> before = ListDir(Dir());
+    const std::string outBefore = ReadBytes(Path("out.wav"));
+    std::vector<std::string> args;
+    for (const std::string& a : c.args) args.push_back(a[0] == '@' ? Path(a.substr(1)) : a);
+
+    const CliResult r = RunCli(args);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    EXPECT_EQ(r.err.rfind("ostrakon: ", 0), 0u) << r.err;
+    EXPECT_EQ(r.err.back(), '\n');
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+    EXPECT_EQ(ListDir(Dir()), before);
+    EXPECT_EQ(ReadBytes(Path("out.wav")), outBefore);
+  }
+};
+
+TEST_F(BadInput, LeavesNoOutputAndAnExistingOutputUntouched)
+{
+  for (const BadCase& c : kBadCases) ExpectRejected(c);
+  WriteBytes(Path("out.wav"), "the previous render");
+  for (const BadCase& c : kBadCases) ExpectRejected(c);
+}
+
+TEST_F(BadInput, UnreadableFile)
+{
+  if (geteuid() == 0) GTEST_SKIP() << "root reads any file";
+  chmod(Path("in.wav").c_str(), 0);
+  ExpectRejected({{"render", "@in.wav", "@out.wav"}, "Permission denied"});
+}
+
+TEST(Usage, HelpIsNoError)
+{
+  for (const char* help : {"--help", "-h", "help"})
+  {
+    const CliResult r = RunCli({help});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.out.rfind("usage: ostrakon params\n", 0), 0u) << r.out;
+  }
+}

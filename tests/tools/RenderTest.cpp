@@ -1,0 +1,149 @@
+// `ostrakon render` end to end: what reaches the output file in every input format and
+// block size, and how --set values are read.
+
+#include "IPlug/IParam.h"
+#include "tests/tools/CliHarness.h"
+
+#include <cmath>
+
+namespace
+{
+std::vector<std::string> Cat(std::vector<std::string> a, const std::vector<std::string>& b)
+{
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
+// With "Rev. Phase" on and every gain at 0 dB: the negated input plus the 1e-24 denormal
+// guard, rounded back to float; a non-finite sample is processed as 0.
+void ExpectPhaseReversed(const Audio& in, const Audio& out)
+{
+  ASSERT_EQ(out.rate, in.rate);
+  ASSERT_EQ(out.channels, in.channels);
+  EXPECT_EQ(out.format, SF_FORMAT_WAV | SF_FORMAT_FLOAT);
+  ASSERT_EQ(out.samples.size(), in.samples.size());
+  for (size_t i = 0; i < in.samples.size(); ++i)
+  {
+    const float x = in.samples[i];
+    ASSERT_EQ(out.samples[i], (float) (-(std::isfinite(x) ? (double) x : 0.0) + 1e-24)) << i;
+  }
+}
+
+const std::vector<std::string> kReversed = Cat({"--set", "Rev. Phase=on"}, StagesOff());
+} // namespace
+
+class Render : public CliTest
+{
+protected:
+  Audio RenderTo(const std::string& out, const std::vector<std::string>& options)
+  {
+    const CliResult r = RunCli(Cat({"render", Path("in.wav"), Path(out)}, options));
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err + r.out, "");
+    return ReadAudio(Path(out));
+  }
+};
+
+TEST_F(Render, PhaseReverseAndInputGainOnStereoAndMonoFiles)
+{
+  Audio stereo = TestSignal(44100, 2, 3000);
+  // Beyond the PCM range, tiny, and non-finite: a float file may hold any of them.
+  stereo.samples[10] = 1.75f;
+  stereo.samples[11] = 1e-30f;
+  stereo.samples[12] = NAN;
+  stereo.samples[13] = -INFINITY;
+  WriteAudio(Path("in.wav"), stereo);
+  ExpectPhaseReversed(stereo, RenderTo("stereo.wav", kReversed));
+
+  // A mono file runs the strip's mono layout and comes out mono.
+  const Audio mono = TestSignal(22050, 1, 2500);
+  WriteAudio(Path("in.wav"), mono);
+  ExpectPhaseReversed(mono, RenderTo("mono.wav", kReversed));
+
+  const Audio out = RenderTo("gain.wav", Cat({"--set", "Input Gain=6"}, StagesOff()));
+  ASSERT_EQ(out.samples.size(), mono.samples.size());
+  IParam gain;
+  gain.InitDouble("", 6.0, -60.0, 30.0, 0.1);
+  for (size_t i = 0; i < mono.samples.size(); ++i)
+  {
+    const double want = mono.samples[i] * gain.DBToAmp();
+    ASSERT_NEAR(out.samples[i], want, std::fabs(want) * 6e-8 + 2e-24) << i;
+  }
+}
+
+TEST_F(Render, EveryInputFormatIsReadAsLibsndfileDecodesIt)
+{
+  const int cases[][3] = {
+    {SF_FORMAT_WAV | SF_FORMAT_PCM_16, 44100, 2},  {SF_FORMAT_WAV | SF_FORMAT_PCM_24, 48000, 1},
+    {SF_FORMAT_WAV | SF_FORMAT_FLOAT, 96000, 2},   {SF_FORMAT_AIFF | SF_FORMAT_PCM_16, 32000, 1},
+    {SF_FORMAT_AIFF | SF_FORMAT_PCM_24, 44100, 2}, {SF_FORMAT_AIFF | SF_FORMAT_FLOAT, 48000, 2},
+    {SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 48000, 2}, {SF_FORMAT_FLAC | SF_FORMAT_PCM_24, 88200, 1},
+  };
+  for (const auto& c : cases)
+  {
+    SCOPED_TRACE(testing::Message() << std::hex << c[0] << std::dec << " " << c[1] << " Hz " << c[2]);
+    Audio in = TestSignal(c[1], c[2], 1500);
+    in.format = c[0];
+    WriteAudio(Path("in.wav"), in);
+    const Audio decoded = ReadAudio(Path("in.wav"));
+    ASSERT_EQ(decoded.format, c[0]);
+    ExpectPhaseReversed(decoded, RenderTo("out.wav", kReversed));
+  }
+}
+
+TEST_F(Render, BlockSizeDoesNotChangeTheOutput)
+{
+  // Longer than one 4096-frame piece of the pipeline, and no multiple of any block.
+  WriteAudio(Path("in.wav"), TestSignal(48000, 2, 10007));
+  const std::vector<std::string> settings = Cat({"--set", "Input Gain=-3.5"}, kReversed);
+  RenderTo("ref.wav", settings);
+  const std::string ref = ReadBytes(Path("ref.wav"));
+  ASSERT_FALSE(ref.empty());
+  // No time-stamped peak chunk, so equal renders are equal files.
+  EXPECT_EQ(ref.find("PEAK"), std::string::npos);
+  for (const char* block : {"--block=1", "--block=7", "--block=512", "--block=4096", "--block=4097", "--block=65536"})
+  {
+    RenderTo("out.wav", Cat({block}, settings));
+    EXPECT_TRUE(ReadBytes(Path("out.wav")) == ref) << block;
+  }
+  RenderTo("out.wav", Cat({"--block", "7"}, settings));
+  EXPECT_TRUE(ReadBytes(Path("out.wav")) == ref);
+}
+
+TEST_F(Render, SettingsAreReadByNameIndexOrTextClampedAndAppliedInOrder)
+{
+  WriteAudio(Path("in.wav"), TestSignal(44100, 2, 1200));
+  auto render = [this](const std::vector<std::string>& settings) {
+    RenderTo("out.wav", Cat(settings, StagesOff()));
+    return ReadBytes(Path("out.wav"));
+  };
+  const std::string reversed = render({"--set", "Rev. Phase=on"});
+  EXPECT_EQ(render({"--set", "38=1"}), reversed);
+  EXPECT_EQ(render({"--set=Rev. Phase=0.7"}), reversed); // a switch is on from 0.5
+  EXPECT_NE(render({"--set", "Rev. Phase=off"}), reversed);
+
+  EXPECT_EQ(render({"--set", "Input Gain=100"}), render({"--set", "Input Gain=30"}));
+  EXPECT_EQ(render({"--set", "35=-1000"}), render({"--set", "Input Gain=-60"}));
+  EXPECT_EQ(render({"--set", "Input Gain=6", "--set", "Input Gain=0"}), render({}));
+  render({"--set", "Dyn. 1 Type=FET", "--set", "Dyn. 1 Attack=0.5", "--set", "Routing=Eq -> Dyn1 -> Dyn2"});
+}
+
+TEST_F(Render, DefaultsInPlaceAndEmptyFiles)
+{
+  const Audio in = TestSignal(48000, 2, 5000);
+  WriteAudio(Path("in.wav"), in);
+  WriteBytes(Path("out.wav"), "an older file");
+  const Audio out = RenderTo("out.wav", {});
+  ASSERT_EQ(out.samples.size(), in.samples.size());
+  for (float x : out.samples) ASSERT_TRUE(std::isfinite(x));
+
+  // In place: the input is read in full before it is replaced; no temporary file stays.
+  ExpectPhaseReversed(in, RenderTo("in.wav", kReversed));
+  EXPECT_EQ(ListDir(Dir()), (std::vector<std::string>{"in.wav", "out.wav"}));
+
+  WriteAudio(Path("in.wav"), TestSignal(44100, 1, 0));
+  const Audio empty = RenderTo("empty.wav", {});
+  EXPECT_EQ(empty.rate, 44100);
+  EXPECT_EQ(empty.channels, 1);
+  EXPECT_EQ(empty.Frames(), 0);
+}

@@ -1,0 +1,65 @@
+#include "tools/Render.h"
+
+#include "tools/AudioFile.h"
+#include "tools/StripHost.h"
+
+bool RenderFile(const std::string& inPath, const std::string& outPath,
+                const RenderOptions& options, std::string* error)
+{
+  if (options.blockSize < 1 || options.blockSize > kMaxRenderBlock)
+  {
+    *error = "block size " + std::to_string(options.blockSize) + " is outside 1.." +
+             std::to_string(kMaxRenderBlock);
+    return false;
+  }
+
+  // Names are checked before any file is touched; values need the current ranges
+  // and are checked as they are applied.
+  StripHost host;
+  for (const ParamSetting& s : options.settings)
+    if (FindParam(host.Plug(), s.target, error) < 0) return false;
+
+  AudioFileReader reader;
+  if (!reader.Open(inPath, error)) return false;
+  const int nChannels = reader.Channels();
+  if (!host.Plug().LegalIO(nChannels, nChannels))
+  {
+    *error = "'" + inPath + "' has " + std::to_string(nChannels) +
+             " channels; only mono and stereo files can be rendered";
+    return false;
+  }
+  if (!host.Prepare(reader.SampleRate(), options.blockSize, nChannels, error)) return false;
+  for (const ParamSetting& s : options.settings)
+    if (!host.Apply(s, error)) return false;
+
+  AudioFileWriter writer;
+  if (!writer.Open(outPath, reader.SampleRate(), nChannels, error)) return false;
+
+  // Buffers are sized once, here; the files are read and written between process
+  // calls, never inside one.
+  const int block = options.blockSize;
+  std::vector<float> fileFrames((size_t) block * nChannels);
+  std::vector<float> channelData((size_t) block * nChannels * 2);
+  float* inputs[2] = {};
+  float* outputs[2] = {};
+  for (int c = 0; c < nChannels; ++c)
+  {
+    inputs[c] = channelData.data() + (size_t) c * block;
+    outputs[c] = channelData.data() + (size_t) (nChannels + c) * block;
+  }
+
+  for (;;)
+  {
+    const long long got = reader.Read(fileFrames.data(), block, error);
+    if (got < 0) return false;
+    if (got == 0) break;
+    const int n = (int) got;
+    for (int i = 0; i < n; ++i)
+      for (int c = 0; c < nChannels; ++c) inputs[c][i] = fileFrames[(size_t) i * nChannels + c];
+    host.Process(inputs, outputs, n);
+    for (int i = 0; i < n; ++i)
+      for (int c = 0; c < nChannels; ++c) fileFrames[(size_t) i * nChannels + c] = outputs[c][i];
+    if (!writer.Write(fileFrames.data(), n, error)) return false;
+  }
+  return writer.Commit(error);
+}

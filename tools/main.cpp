@@ -1,0 +1,150 @@
+// ostrakon: the channel strip on the command line.
+//   ostrakon params
+//   ostrakon render IN OUT [--block N] [--set NAME_OR_INDEX=VALUE]...
+//   ostrakon demo DIR
+// Exit status 0 on success, 2 on any failure, which is reported in one line on stderr.
+
+#include "engine/Ostrakon.h"
+#include "tools/Demo.h"
+#include "tools/ParamList.h"
+#include "tools/Render.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace
+{
+constexpr int kExitOk = 0;
+constexpr int kExitFailure = 2;
+
+const char* const kUsage =
+  "usage: ostrakon params\n"
+  "       ostrakon render IN OUT [--block N] [--set NAME_OR_INDEX=VALUE]...\n"
+  "       ostrakon demo DIR\n"
+  "\n"
+  "params  lists the 40 parameters, tab-separated: index, \"host name\", kind, default,\n"
+  "        minimum, maximum, \"label\", shape, display text of the default\n"
+  "render  processes IN (WAV, AIFF or FLAC; 16/24-bit PCM or 32-bit float; mono or\n"
+  "        stereo) through the strip into OUT, a 32-bit float WAV at IN's rate\n"
+  "        --block N   frames per block, 1..65536 (default 512)\n"
+  "        --set P=V   parameter P (host name or index) to V, in its real units,\n"
+  "                    clamped into its range; a switch or list also takes its\n"
+  "                    display texts (\"Rev. Phase=on\", \"Dyn. 1 Type=FET\");\n"
+  "                    applied in the order given\n"
+  "demo    writes a synthesised test signal and two renders of it into DIR and\n"
+  "        prints their peak and RMS levels\n";
+
+int Fail(const std::string& message)
+{
+  // One line, whatever a library message or a file name holds.
+  std::string line = message;
+  for (char& c : line)
+    if (c == '\n' || c == '\r') c = ' ';
+  fprintf(stderr, "ostrakon: %s\n", line.c_str());
+  return kExitFailure;
+}
+
+bool ParseBlockSize(const std::string& text, int* blockSize, std::string* error)
+{
+  const bool digits = !text.empty() && text.size() <= 9 &&
+                      text.find_first_not_of("0123456789") == std::string::npos;
+  const long n = digits ? strtol(text.c_str(), nullptr, 10) : -1;
+  if (n < 1 || n > kMaxRenderBlock)
+  {
+    *error = "block size '" + text + "' is not a whole number in 1.." + std::to_string(kMaxRenderBlock);
+    return false;
+  }
+  *blockSize = (int) n;
+  return true;
+}
+
+int Params(int argc, char** argv)
+{
+  if (argc > 2) return Fail("'params' takes no arguments, got '" + std::string(argv[2]) + "'");
+  std::unique_ptr<Ostrakon> plug(MakePlug());
+  if (!PrintParamList(*plug, stdout)) return Fail("cannot write the parameter list to the output");
+  return kExitOk;
+}
+
+int Render(int argc, char** argv)
+{
+  RenderOptions options;
+  std::vector<std::string> files;
+  bool optionsDone = false;
+  for (int i = 2; i < argc; ++i)
+  {
+    const std::string arg = argv[i];
+    std::string error;
+    if (optionsDone || arg.empty() || arg[0] != '-')
+    {
+      files.push_back(arg);
+      continue;
+    }
+    if (arg == "--")
+    {
+      optionsDone = true;
+      continue;
+    }
+
+    // --block N and --block=N, --set P=V and --set=P=V.
+    std::string name = arg, value;
+    bool inlineValue = false;
+    const size_t eq = arg.find('=');
+    if (arg.compare(0, 2, "--") == 0 && eq != std::string::npos)
+    {
+      name = arg.substr(0, eq);
+      value = arg.substr(eq + 1);
+      inlineValue = true;
+    }
+    if (name != "--block" && name != "--set") return Fail("unknown option '" + arg + "'");
+    if (!inlineValue)
+    {
+      if (i + 1 >= argc) return Fail(name + " needs a value");
+      value = argv[++i];
+    }
+    if (name == "--block")
+    {
+      if (!ParseBlockSize(value, &options.blockSize, &error)) return Fail(error);
+    }
+    else
+    {
+      ParamSetting setting;
+      if (!ParseParamSetting(value, &setting, &error)) return Fail(error);
+      options.settings.push_back(setting);
+    }
+  }
+  if (files.size() < 2) return Fail("'render' needs an input and an output file: render IN OUT");
+  if (files.size() > 2) return Fail("unexpected argument '" + files[2] + "'; 'render' takes IN and OUT");
+
+  std::string error;
+  if (!RenderFile(files[0], files[1], options, &error)) return Fail(error);
+  return kExitOk;
+}
+
+int Demo(int argc, char** argv)
+{
+  if (argc < 3) return Fail("'demo' needs a directory to write into: demo DIR");
+  if (argc > 3) return Fail("unexpected argument '" + std::string(argv[3]) + "'; 'demo' takes DIR");
+  std::string error;
+  if (!RunDemo(argv[2], stdout, &error)) return Fail(error);
+  return kExitOk;
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+  if (argc < 2) return Fail("missing command: params, render or demo (see 'ostrakon --help')");
+  const std::string command = argv[1];
+  if (command == "--help" || command == "-h" || command == "help")
+  {
+    fputs(kUsage, stdout);
+    return kExitOk;
+  }
+  if (command == "params") return Params(argc, argv);
+  if (command == "render") return Render(argc, argv);
+  if (command == "demo") return Demo(argc, argv);
+  return Fail("unknown command '" + command + "': params, render or demo (see 'ostrakon --help')");
+}
