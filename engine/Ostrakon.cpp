@@ -4,6 +4,48 @@
 
 #include <cmath>
 
+namespace
+{
+// The slot's parameters: on/off, type, attack, release, input and output gain.
+struct SlotParams
+{
+  int thresh, attack, release, ratio, on, type, inGain, outGain;
+};
+constexpr SlotParams kSlot[2] = {
+  {kDyn1Thresh, kDyn1Attack, kDyn1Release, kDyn1Ratio, kDyn1On, kDyn1Type, kDyn1InputGain,
+   kDyn1OutputGain},
+  {kDyn2Thresh, kDyn2Attack, kDyn2Release, kDyn2Ratio, kDyn2On, kDyn2Type, kDyn2InputGain,
+   kDyn2OutputGain},
+};
+
+// Scales both channels and returns their signed peaks (from 0) through peaks[0..1].
+void GainAndPeaks(double* buffer, int nFrames, double gain, double* peaks)
+{
+  double pl = 0.0, pr = 0.0;
+  for (int i = 0; i < nFrames; ++i)
+  {
+    const double l = buffer[2 * i] * gain, r = buffer[2 * i + 1] * gain;
+    buffer[2 * i] = l;
+    buffer[2 * i + 1] = r;
+    if (l > pl) pl = l;
+    if (r > pr) pr = r;
+  }
+  peaks[0] = pl;
+  peaks[1] = pr;
+}
+
+// One-pole factor for a time in ms at a processing rate.
+double TimeCoef(double ms, int rate) { return std::exp(-1.0 / (ms / 1000.0 * rate)); }
+
+// The expander's factor: the rate-times-seconds product is single precision.
+double ExpanderCoef(int rate, float ms) { return std::exp(-1.0 / (double) ((float) rate * (ms / 1000.0f))); }
+
+int CompressorRate(int sampleRate, bool oversampling, int factor)
+{
+  return oversampling ? sampleRate * factor : sampleRate;
+}
+} // namespace
+
 Ostrakon::Ostrakon(const IPlugInstanceInfo&)
   : IPlugBase(kNumParams, kOstrakonChannelIO, 0, kOstrakonEffectName, kOstrakonProductName,
               kOstrakonMfrName, kOstrakonVersion, kOstrakonUniqueID, kOstrakonMfrID,
@@ -14,36 +56,295 @@ Ostrakon::Ostrakon(const IPlugInstanceInfo&)
 
 Ostrakon::~Ostrakon() = default;
 
-void Ostrakon::Reset() {}
-
-void Ostrakon::OnParamChange(int paramIdx)
+void Ostrakon::Reset()
 {
-  IParam* param = GetParam(paramIdx);
-  if (!param) return;
-  switch (paramIdx)
+  const int sr = (int) GetSampleRate();
+  const float fsr = (float) sr;
+  // The expanders' 12.12 Hz mean-square smoother.
+  const double a = std::pow(2.718281828459045, -6.283185307179586 * (double) (12.12f / fsr));
+
+  mEq.sampleRate = sr;
+  mEq.analogue.init(sr, false, 0);
+  setEqFilters();
+
+  for (int s = 0; s < 2; ++s)
   {
-    case kRouting:
-      switch (param->Int())
-      {
-        case 0: mRouting[0] = kStageDyn1; mRouting[1] = kStageEq; mRouting[2] = kStageDyn2; break;
-        case 1: mRouting[0] = kStageEq; mRouting[1] = kStageDyn1; mRouting[2] = kStageDyn2; break;
-        case 2: mRouting[0] = kStageDyn1; mRouting[1] = kStageDyn2; mRouting[2] = kStageEq; break;
-        default: break;
-      }
-      break;
-    case kInputGain: mInputGain = param->DBToAmp(); break;
-    case kOutputGain: mOutputGain = param->DBToAmp(); break;
-    default: break;
+    mVCA[s].init(sr);
+    mFET[s].init((double) sr);
+    mOpto[s].init((double) sr);
+    expander& x = mExpander[s];
+    x.sampleRate = sr;
+    x.attackCoef = std::exp(-1.0 / (double) (x.attackMs / 1000.0f * fsr));
+    x.releaseCoef = std::exp(-1.0 / (double) (x.releaseMs / 1000.0f * fsr));
+    x.msFilter.b0 = 1.0 - a;
+    x.msFilter.b1 = 0.0;
+    x.msFilter.a1 = a;
   }
 }
 
-void Ostrakon::SetPeakMeterControls(const int controlIdx[kNumPeakMeters])
+// ----- parameter changes -----
+
+void Ostrakon::OnThreshold(int s, double t)
 {
-  for (int i = 0; i < kNumPeakMeters; ++i) mPeakMeterControls[i] = controlIdx[i];
+  const float u = 1.0f - (float) t;
+  mVCA[s].threshold = std::pow(10.0, (double) (u * -60.0f / 20.0f));
+  // The FET and opto thresholds run the other way: 1.0 at the knob's minimum.
+  const double fet = std::pow(10.0, (double) (1.0f - u) * -60.0 / 20.0);
+  mFET[s].threshold = fet;
+  mOpto[s].threshold = fet;
+  mExpander[s].threshold = std::pow(10.0, (double) (u * -40.0f / 20.0f));
+}
+
+void Ostrakon::OnAttack(int s, double t)
+{
+  const float a = (float) t;
+  VCACompressor& vca = mVCA[s];
+  vca.attackMs = 29.0f * a + 1.0f;
+  vca.attackCoef =
+      TimeCoef(vca.attackMs, CompressorRate(vca.sampleRate, vca.oversampling, vca.oversampleFactor));
+  VintageFETCompressor& fet = mFET[s];
+  fet.attackMs = ((double) a * 0.78 + 0.02) * 1.5;
+  fet.attackCoef =
+      TimeCoef(fet.attackMs, CompressorRate(fet.sampleRate, fet.oversampling, fet.oversampleFactor));
+  expander& x = mExpander[s];
+  x.attackMs = 29.0f * a + 1.0f;
+  x.attackCoef = ExpanderCoef(x.sampleRate, x.attackMs);
+}
+
+void Ostrakon::OnRelease(int s, double t)
+{
+  const float a = (float) t;
+  VCACompressor& vca = mVCA[s];
+  vca.releaseMs = 3900.0f * a + 100.0f;
+  vca.releaseCoef =
+      TimeCoef(vca.releaseMs, CompressorRate(vca.sampleRate, vca.oversampling, vca.oversampleFactor));
+  VintageFETCompressor& fet = mFET[s];
+  fet.releaseMs = (double) (1150.0f * a + 50.0f) * 1.3;
+  fet.releaseCoef =
+      TimeCoef(fet.releaseMs, CompressorRate(fet.sampleRate, fet.oversampling, fet.oversampleFactor));
+  expander& x = mExpander[s];
+  x.releaseMs = 950.0f * a + 50.0f;
+  x.releaseCoef = ExpanderCoef(x.sampleRate, x.releaseMs);
+}
+
+void Ostrakon::OnRatio(int s, double t)
+{
+  const float a = (float) t;
+  mVCA[s].ratio = 19.0f * a + 1.0f;
+  mFET[s].ratioAmount = a;
+  mExpander[s].ratio = 19.0f * a + 1.0f;
+}
+
+void Ostrakon::OnType(int s)
+{
+  // The knobs keep their positions; only the displayed range follows the type.
+  IParam* attack = GetParam(kSlot[s].attack);
+  IParam* release = GetParam(kSlot[s].release);
+  const double tA = attack->GetNormalized(), tR = release->GetNormalized();
+  const char* attackName = attack->GetNameForHost();
+  const char* releaseName = release->GetNameForHost();
+  switch (GetParam(kSlot[s].type)->Int())
+  {
+    case 0:
+      attack->InitDouble(attackName, 1.0, 1.0, 30.0, 0.1, "ms");
+      release->InitDouble(releaseName, 100.0, 100.0, 4000.0, 0.1, "ms");
+      break;
+    case 1:
+      attack->InitDouble(attackName, 0.02, 0.02, 0.8, 0.01, "ms");
+      release->InitDouble(releaseName, 50.0, 50.0, 1200.0, 0.1, "ms");
+      break;
+    case 3:
+      attack->InitDouble(attackName, 1.0, 1.0, 30.0, 0.1, "ms");
+      release->InitDouble(releaseName, 50.0, 50.0, 1000.0, 0.1, "ms");
+      break;
+    default: break;
+  }
+  attack->SetNormalized(tA);
+  release->SetNormalized(tR);
+}
+
+void Ostrakon::OnAnalogue(bool on)
+{
+  mEq.analogueOn = on;
+  for (VCACompressor& c : mVCA) c.analogueOn = on;
+  for (VintageFETCompressor& c : mFET) c.analogueOn = on;
+  for (VintageOptoCompressor& c : mOpto) c.analogueOn = on;
+}
+
+void Ostrakon::OnOversampling(bool on)
+{
+  for (VintageFETCompressor& c : mFET)
+  {
+    c.oversampling = on;
+    const int r = CompressorRate(c.sampleRate, on, c.oversampleFactor);
+    c.attackCoef = TimeCoef(c.attackMs, r);
+    c.releaseCoef = TimeCoef(c.releaseMs, r);
+    c.analogue.init(r, true, 1);
+  }
+  for (VCACompressor& c : mVCA)
+  {
+    c.oversampling = on;
+    const int r = CompressorRate(c.sampleRate, on, c.oversampleFactor);
+    c.rmsCoef = std::exp(-1.0 / (r * 0.0825));
+    c.attackCoef = TimeCoef(c.attackMs, r);
+    c.releaseCoef = TimeCoef(c.releaseMs, r);
+    c.analogue.init(r, false, 0);
+  }
+  for (VintageOptoCompressor& c : mOpto)
+  {
+    c.oversampling = on;
+    const int r = CompressorRate(c.sampleRate, on, c.oversampleFactor);
+    c.setRate(r);
+    c.analogue.init(r, true, 2);
+  }
+}
+
+void Ostrakon::OnParamChange(int paramIdx)
+{
+  if (IParam* param = GetParam(paramIdx))
+  {
+    const double t = param->GetNormalized();
+    switch (paramIdx)
+    {
+      case kDyn1Thresh: OnThreshold(0, t); break;
+      case kDyn2Thresh: OnThreshold(1, t); break;
+      case kDyn1Attack: OnAttack(0, t); break;
+      case kDyn2Attack: OnAttack(1, t); break;
+      case kDyn1Release: OnRelease(0, t); break;
+      case kDyn2Release: OnRelease(1, t); break;
+      case kDyn1Ratio: OnRatio(0, t); break;
+      case kDyn2Ratio: OnRatio(1, t); break;
+      case kDyn1Type: OnType(0); break;
+      case kDyn2Type: OnType(1); break;
+      case kRouting:
+        switch (param->Int())
+        {
+          case 0: mRouting[0] = kStageDyn1; mRouting[1] = kStageEq; mRouting[2] = kStageDyn2; break;
+          case 1: mRouting[0] = kStageEq; mRouting[1] = kStageDyn1; mRouting[2] = kStageDyn2; break;
+          case 2: mRouting[0] = kStageDyn1; mRouting[1] = kStageDyn2; mRouting[2] = kStageEq; break;
+          default: break;
+        }
+        break;
+      case kInputGain: mInputGain = param->DBToAmp(); break;
+      case kOutputGain: mOutputGain = param->DBToAmp(); break;
+      case kAnalogueOn: OnAnalogue(param->Bool()); break;
+      case kOversampling: OnOversampling(param->Value() != 0.0); break;
+      default: break;
+    }
+  }
+  setEqFilters();
+}
+
+void Ostrakon::setEqFilters()
+{
+  const float sr = (float) mEq.sampleRate;
+  auto p = [this](int idx) { return (float) GetParam(idx)->Value(); };
+  // A peaking band's gain rises with its Q; its Q is scaled down.
+  auto bandGain = [](float g, float q) { return (double) (float) ((0.125 * q * 0.2 + 1.0) * g); };
+  auto bandQ = [](float q) { return (double) (float) (q / 2.2); };
+
+  const float hp = p(kHiPassFreq);
+  mEq.hpFreq = (double) (hp / sr);
+  mEq.hpOn = hp > 20.0f;
+
+  const float lp = p(kLowPassFreq);
+  mEq.lpFreq = mEq.lpUserFreq = (double) (lp / sr);
+  mEq.lpHz = (int) lp;
+  mEq.lpOn = lp < 20000.0f;
+
+  mEq.highShelfFreq = (double) ((float) (p(kHiShelfFreq) * 0.3) / sr);
+  mEq.highShelfGain = (double) p(kHiShelfGain) * 1.08;
+
+  const float ls = p(kLowShelfFreq);
+  mEq.lowShelfFreq = (double) ((ls + ls) / sr);
+  mEq.lowShelfGain = (double) p(kLowShelfGain);
+
+  mEq.lowMidFreq = (double) (p(kLowMidFreq) / sr);
+  mEq.lowMidGain = bandGain(p(kLowMidGain), p(kLowMidQ));
+  mEq.lowMidQ = bandQ(p(kLowMidQ));
+
+  mEq.hiMidFreq = (double) (p(kHiMidFreq) / sr);
+  mEq.hiMidGain = bandGain(p(kHiMidGain), p(kHiMidQ));
+  mEq.hiMidQ = bandQ(p(kHiMidQ));
+
+  mEq.filterFreq = (double) (p(kFilterFreq) / sr);
+  mEq.filterGain = bandGain(p(kFilterGain), p(kFilterQ));
+  mEq.filterQ = bandQ(p(kFilterQ));
+}
+
+// ----- processing -----
+
+void Ostrakon::PostMeters(const int controls[kNumPeakMeters], const double peaks[kNumPeakMeters])
+{
+  if (IGraphics* g = GetGUI())
+    for (int i = 0; i < kNumPeakMeters; ++i) g->SetControlFromPlug(controls[i], peaks[i]);
+}
+
+void Ostrakon::processEq(double* buffer, int nFrames)
+{
+  // Off bypasses the whole stage, gains included, and freezes its state.
+  if (GetParam(kEqOn)->Value() == 0.0) return;
+  double peaks[kNumPeakMeters];
+  GainAndPeaks(buffer, nFrames, GetParam(kEqInputGain)->DBToAmp(), peaks);
+  mEq.process(buffer, nFrames);
+  GainAndPeaks(buffer, nFrames, GetParam(kEqOutputGain)->DBToAmp(), peaks + 2);
+  PostMeters(mMeters.eq, peaks);
+}
+
+void Ostrakon::processDyn(double* buffer, int nFrames, int s)
+{
+  const SlotParams& sp = kSlot[s & 1];
+  s &= 1;
+  if (GetParam(sp.on)->Value() == 0.0)
+  {
+    mGainReduction[s] = 1.0;
+    return;
+  }
+  double peaks[kNumPeakMeters];
+  GainAndPeaks(buffer, nFrames, GetParam(sp.inGain)->DBToAmp(), peaks);
+  // Only the selected module runs; the others keep their state frozen.
+  switch (GetParam(sp.type)->Int())
+  {
+    case 0:
+      mVCA[s].process(buffer, nFrames);
+      mGainReduction[s] = (double) (float) mVCA[s].minGain;
+      break;
+    case 1:
+      mFET[s].process(buffer, nFrames);
+      mGainReduction[s] = (double) (float) mFET[s].minGain;
+      break;
+    case 2:
+      mOpto[s].process(buffer, nFrames);
+      mGainReduction[s] = (double) (float) mOpto[s].minGain;
+      break;
+    case 3:
+      mExpander[s].process(buffer, nFrames);
+      mGainReduction[s] = (double) (float) mExpander[s].gain;
+      break;
+    default: break;
+  }
+  GainAndPeaks(buffer, nFrames, GetParam(sp.outGain)->DBToAmp(), peaks + 2);
+  PostMeters(mMeters.dyn[s], peaks);
+  if (IGraphics* g = GetGUI())
+  {
+    g->SetControlFromPlug(mMeters.gainReduction[0], mGainReduction[0]);
+    g->SetControlFromPlug(mMeters.gainReduction[1], mGainReduction[1]);
+  }
 }
 
 void Ostrakon::ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames)
 {
+  if (NInChannels() >= 2)
+  {
+    mEq.setStereo(true);
+    for (int s = 0; s < 2; ++s)
+    {
+      mVCA[s].setStereo(true);
+      mFET[s].setStereo(true);
+      mOpto[s].setStereo(true);
+    }
+  }
+
   for (double& p : mPeaks) p = 0.0;
   if (nFrames < 0) nFrames = 0;
 
@@ -58,7 +359,7 @@ void Ostrakon::ProcessDoubleReplacing(double** inputs, double** outputs, int nFr
 
   if (IGraphics* g = GetGUI())
   {
-    for (int i = 0; i < kNumPeakMeters; ++i) g->SetControlFromPlug(mPeakMeterControls[i], mPeaks[i]);
+    PostMeters(mMeters.strip, mPeaks);
     g->SetAllControlsDirty();
   }
 }
@@ -116,13 +417,13 @@ void Ostrakon::ProcessPiece(double** inputs, double** outputs, int offset, int n
   mPeaks[kMeterOutR] = peakR;
 }
 
-void Ostrakon::RunStage(int stage, double*, int)
+void Ostrakon::RunStage(int stage, double* buffer, int nFrames)
 {
   switch (stage)
   {
-    case kStageEq:
-    case kStageDyn1:
-    case kStageDyn2:
+    case kStageEq: processEq(buffer, nFrames); break;
+    case kStageDyn1: processDyn(buffer, nFrames, 0); break;
+    case kStageDyn2: processDyn(buffer, nFrames, 1); break;
     default: break;
   }
 }

@@ -4,6 +4,11 @@
 
 #include "IPlug/IPlugBase.h"
 #include "IPlug/IPlugInstanceInfo.h"
+#include "dsp/VCACompressor.h"
+#include "dsp/VintageFETCompressor.h"
+#include "dsp/VintageOptoCompressor.h"
+#include "dsp/analog_eq.h"
+#include "dsp/expander.h"
 #include "engine/OstrakonParams.h"
 
 // Identity the host sees.
@@ -50,8 +55,20 @@ public:
   void OnParamChange(int paramIdx) override;
   void ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames) override;
 
-  // Control indices of the strip's peak meters in the graphics context (-1: none).
-  void SetPeakMeterControls(const int controlIdx[kNumPeakMeters]);
+  // Where the engine posts its readings in the graphics context (-1: no control).
+  struct MeterControls
+  {
+    int strip[kNumPeakMeters] = {-1, -1, -1, -1};
+    int eq[kNumPeakMeters] = {-1, -1, -1, -1};
+    int dyn[2][kNumPeakMeters] = {{-1, -1, -1, -1}, {-1, -1, -1, -1}};
+    int gainReduction[2] = {-1, -1};
+  };
+  void SetMeterControls(const MeterControls& controls) { mMeters = controls; }
+
+  // The stages of the routing slots (each processes interleaved stereo in place).
+  void setEqFilters();
+  void processEq(double* buffer, int nFrames);
+  void processDyn(double* buffer, int nFrames, int second);
 
   // Readings of the last block, for tests and tools.
   double GetPeak(EPeakMeter meter) const { return mPeaks[meter]; }
@@ -61,18 +78,39 @@ public:
   }
   double GetInputGainFactor() const { return mInputGain; }
   double GetOutputGainFactor() const { return mOutputGain; }
+  double GetGainReduction(int slot) const { return slot == 0 || slot == 1 ? mGainReduction[slot] : 1.0; }
+
+  // The modules, for tests and tools; the engine writes their settings.
+  analog_eq& Eq() { return mEq; }
+  VCACompressor& VCA(int slot) { return mVCA[slot & 1]; }
+  VintageFETCompressor& FET(int slot) { return mFET[slot & 1]; }
+  VintageOptoCompressor& Opto(int slot) { return mOpto[slot & 1]; }
+  expander& Expander(int slot) { return mExpander[slot & 1]; }
 
 private:
   void ProcessPiece(double** inputs, double** outputs, int offset, int nFrames);
   void RunStage(int stage, double* buffer, int nFrames);
+  void PostMeters(const int controls[kNumPeakMeters], const double peaks[kNumPeakMeters]);
+  void OnThreshold(int slot, double t);
+  void OnAttack(int slot, double t);
+  void OnRelease(int slot, double t);
+  void OnRatio(int slot, double t);
+  void OnType(int slot);
+  void OnAnalogue(bool on);
+  void OnOversampling(bool on);
 
+  analog_eq mEq;
+  VCACompressor mVCA[2];
+  VintageFETCompressor mFET[2];
+  VintageOptoCompressor mOpto[2];
+  expander mExpander[2];
   double mInputGain = 1.0;
   double mOutputGain = 1.0;
   double mGainReduction[2] = {1.0, 1.0};
   int mRouting[3] = {kStageDyn1, kStageEq, kStageDyn2};
 
   double mPeaks[kNumPeakMeters] = {};
-  int mPeakMeterControls[kNumPeakMeters] = {-1, -1, -1, -1};
+  MeterControls mMeters;
   alignas(16) double mWork[2 * kMaxPieceFrames];
 };
 

@@ -30,6 +30,8 @@ const ParamSetting kCharacter[] = {
   {"Output Gain", "-3"},
 };
 
+constexpr long long kDemoAnalogueTime = 1767225600; // 2026-01-01 00:00:00 UTC
+
 bool WriteSignal(const std::string& path, const std::vector<float>& frames, std::string* error)
 {
   AudioFileWriter writer;
@@ -58,9 +60,12 @@ bool RunDemo(const std::string& dir, FILE* out, std::string* error)
 
   if (!WriteSignal(input, SynthesiseDemoSignal(kDemoSampleRate, kDemoSeconds), error)) return false;
 
+  // A fixed analogue time, so the demo writes the same files on every run.
   RenderOptions plain;
+  plain.fixedAnalogueTime = true;
+  plain.analogueTime = kDemoAnalogueTime;
   if (!RenderFile(input, defaults, plain, error)) return false;
-  RenderOptions characterful;
+  RenderOptions characterful = plain;
   characterful.settings.assign(std::begin(kCharacter), std::end(kCharacter));
   if (!RenderFile(input, character, characterful, error)) return false;
 

@@ -3,6 +3,10 @@
 #include "tools/AudioFile.h"
 #include "tools/StripHost.h"
 
+#include "dsp/AnalogueClock.h"
+
+#include <cstdlib>
+
 bool RenderFile(const std::string& inPath, const std::string& outPath,
                 const RenderOptions& options, std::string* error)
 {
@@ -11,6 +15,18 @@ bool RenderFile(const std::string& inPath, const std::string& outPath,
     *error = "block size " + std::to_string(options.blockSize) + " is outside 1.." +
              std::to_string(kMaxRenderBlock);
     return false;
+  }
+
+  // The construction-time draws follow the same time, so a repeatable render does not
+  // depend on what ran before it in this process.
+  if (options.fixedAnalogueTime)
+  {
+    AnalogueClock::SetFixed((time_t) options.analogueTime);
+    srand((unsigned) options.analogueTime);
+  }
+  else
+  {
+    AnalogueClock::UseSystemTime();
   }
 
   // Names are checked before any file is touched; values need the current ranges

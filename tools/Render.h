@@ -14,6 +14,10 @@ struct RenderOptions
 {
   int blockSize = kDefaultRenderBlock;
   std::vector<ParamSetting> settings; // applied in order, after the initialisation
+  // The analogue stages draw their component tolerances from the calendar time; a
+  // fixed time (seconds since the epoch) makes the render repeatable bit for bit.
+  bool fixedAnalogueTime = false;
+  long long analogueTime = 0;
 };
 
 // On failure nothing is left at outPath, and a file already there is untouched.

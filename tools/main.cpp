@@ -1,6 +1,6 @@
 // ostrakon: the channel strip on the command line.
 //   ostrakon params
-//   ostrakon render IN OUT [--block N] [--set NAME_OR_INDEX=VALUE]...
+//   ostrakon render IN OUT [--block N] [--analogue-time T] [--set NAME_OR_INDEX=VALUE]...
 //   ostrakon demo DIR
 // Exit status 0 on success, 2 on any failure, which is reported in one line on stderr.
 
@@ -22,7 +22,7 @@ constexpr int kExitFailure = 2;
 
 const char* const kUsage =
   "usage: ostrakon params\n"
-  "       ostrakon render IN OUT [--block N] [--set NAME_OR_INDEX=VALUE]...\n"
+  "       ostrakon render IN OUT [--block N] [--analogue-time T] [--set NAME_OR_INDEX=VALUE]...\n"
   "       ostrakon demo DIR\n"
   "\n"
   "params  lists the 40 parameters, tab-separated: index, \"host name\", kind, default,\n"
@@ -30,6 +30,9 @@ const char* const kUsage =
   "render  processes IN (WAV, AIFF or FLAC; 16/24-bit PCM or 32-bit float; mono or\n"
   "        stereo) through the strip into OUT, a 32-bit float WAV at IN's rate\n"
   "        --block N   frames per block, 1..65536 (default 512)\n"
+  "        --analogue-time T\n"
+  "                    seconds since 1970 that seed the analogue tolerances\n"
+  "                    (default: now); the same T gives the same render\n"
   "        --set P=V   parameter P (host name or index) to V, in its real units,\n"
   "                    clamped into its range; a switch or list also takes its\n"
   "                    display texts (\"Rev. Phase=on\", \"Dyn. 1 Type=FET\");\n"
@@ -61,6 +64,20 @@ bool ParseBlockSize(const std::string& text, int* blockSize, std::string* error)
   return true;
 }
 
+bool ParseAnalogueTime(const std::string& text, long long* t, std::string* error)
+{
+  const size_t start = !text.empty() && text[0] == '-' ? 1 : 0;
+  const bool digits = text.size() > start && text.size() - start <= 18 &&
+                      text.find_first_not_of("0123456789", start) == std::string::npos;
+  if (!digits)
+  {
+    *error = "analogue time '" + text + "' is not a whole number of seconds";
+    return false;
+  }
+  *t = strtoll(text.c_str(), nullptr, 10);
+  return true;
+}
+
 int Params(int argc, char** argv)
 {
   if (argc > 2) return Fail("'params' takes no arguments, got '" + std::string(argv[2]) + "'");
@@ -89,7 +106,7 @@ int Render(int argc, char** argv)
       continue;
     }
 
-    // --block N and --block=N, --set P=V and --set=P=V.
+    // --block N and --block=N, --set P=V and --set=P=V, and so on.
     std::string name = arg, value;
     bool inlineValue = false;
     const size_t eq = arg.find('=');
@@ -99,7 +116,8 @@ int Render(int argc, char** argv)
       value = arg.substr(eq + 1);
       inlineValue = true;
     }
-    if (name != "--block" && name != "--set") return Fail("unknown option '" + arg + "'");
+    if (name != "--block" && name != "--set" && name != "--analogue-time")
+      return Fail("unknown option '" + arg + "'");
     if (!inlineValue)
     {
       if (i + 1 >= argc) return Fail(name + " needs a value");
@@ -108,6 +126,11 @@ int Render(int argc, char** argv)
     if (name == "--block")
     {
       if (!ParseBlockSize(value, &options.blockSize, &error)) return Fail(error);
+    }
+    else if (name == "--analogue-time")
+    {
+      if (!ParseAnalogueTime(value, &options.analogueTime, &error)) return Fail(error);
+      options.fixedAnalogueTime = true;
     }
     else
     {

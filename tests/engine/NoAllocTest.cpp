@@ -77,7 +77,9 @@ struct HostRig
     IGraphics* g = new IGraphics(plug.get(), 460, 640);
     int idx[4];
     for (int& c : idx) c = g->AttachControl(new IControl(plug.get()));
-    plug->SetPeakMeterControls(idx);
+    Ostrakon::MeterControls mc;
+    for (int i = 0; i < 4; ++i) mc.strip[i] = idx[i];
+    plug->SetMeterControls(mc);
     plug->AttachGraphics(g);
   }
   void Render(int n)

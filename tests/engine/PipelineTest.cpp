@@ -33,6 +33,7 @@ double MaxOf(const std::vector<double>& v)
 TEST(Pipeline, DefaultsPassAudioWithTheDenormalOffset)
 {
   StripHarness h;
+  h.BypassStages();
   const auto l = Noise(300, 1), r = Noise(300, 2);
   std::vector<double> ol, orr;
   h.Run(l, r, ol, orr, 512);
@@ -48,6 +49,7 @@ TEST(Pipeline, DefaultsPassAudioWithTheDenormalOffset)
 TEST(Pipeline, PhaseReverseNegatesBeforeTheOffset)
 {
   StripHarness h;
+  h.BypassStages();
   h.Set(kRevPhase, 1.0);
   const auto l = Noise(256, 3), r = Noise(256, 4);
   std::vector<double> ol, orr;
@@ -62,6 +64,7 @@ TEST(Pipeline, PhaseReverseNegatesBeforeTheOffset)
 TEST(Pipeline, GainsScaleInAndOut)
 {
   StripHarness h;
+  h.BypassStages();
   h.Set(kInputGain, 6.0);
   h.Set(kOutputGain, -12.5);
   const double gIn = std::exp(6.0 * 0.1151292546497), gOut = std::exp(-12.5 * 0.1151292546497);
@@ -86,6 +89,7 @@ TEST(Pipeline, GainsScaleInAndOut)
 TEST(Pipeline, PeaksAreSignedAndZeroForEmptyBlocks)
 {
   StripHarness h;
+  h.BypassStages();
   const auto neg = Noise(64, 7, -1.0, -0.01);
   std::vector<double> ol, orr;
   h.Run(neg, neg, ol, orr, 64);
@@ -103,6 +107,7 @@ TEST(Pipeline, PeaksAreSignedAndZeroForEmptyBlocks)
 TEST(Pipeline, NonFiniteInputIsSilenced)
 {
   StripHarness h;
+  h.BypassStages();
   auto l = Noise(32, 10), r = Noise(32, 11);
   l[3] = std::numeric_limits<double>::quiet_NaN();
   r[4] = std::numeric_limits<double>::infinity();
@@ -121,6 +126,8 @@ TEST(Pipeline, LongBlocksRunInPiecesLikeShortOnes)
   const int n = 3 * Ostrakon::kMaxPieceFrames + 123;
   const auto l = Noise(n, 12), r = Noise(n, 13);
   StripHarness whole(n), pieces(Ostrakon::kMaxPieceFrames);
+  whole.BypassStages();
+  pieces.BypassStages();
   whole.Set(kInputGain, 3.0);
   pieces.Set(kInputGain, 3.0);
   std::vector<double> wl, wr, pl, pr;
@@ -137,6 +144,7 @@ TEST(Pipeline, LongBlocksRunInPiecesLikeShortOnes)
 TEST(Pipeline, InPlaceBuffers)
 {
   StripHarness h;
+  h.BypassStages();
   h.Set(kRevPhase, 1.0);
   auto l = Noise(128, 14), r = Noise(128, 15);
   const auto l0 = l, r0 = r;
@@ -152,6 +160,7 @@ TEST(Pipeline, InPlaceBuffers)
 TEST(Pipeline, MonoHostGetsStereoInsideAndMonoOut)
 {
   StripHarness h(64, false);
+  h.BypassStages();
   std::vector<float> in(64), out(64, 9.0f);
   for (int i = 0; i < 64; ++i) in[i] = (float) std::sin(i * 0.1);
   float* ins[] = {in.data()};
@@ -168,6 +177,7 @@ TEST(Pipeline, MonoHostGetsStereoInsideAndMonoOut)
 TEST(Pipeline, RoutingSlots)
 {
   StripHarness h;
+  h.BypassStages();
   auto slots = [&] {
     return std::vector<int>{h.plug->GetRoutingSlot(0), h.plug->GetRoutingSlot(1),
                             h.plug->GetRoutingSlot(2)};
@@ -192,11 +202,14 @@ TEST(Pipeline, RoutingSlots)
 TEST(Pipeline, MetersArePostedInOrderAndControlsDirtied)
 {
   StripHarness h;
+  h.BypassStages();
   IGraphics* g = new IGraphics(h.plug.get(), 460, 640);
   int idx[Ostrakon::kNumPeakMeters];
   for (int& i : idx) i = g->AttachControl(new IControl(h.plug.get()));
   const int other = g->AttachControl(new IControl(h.plug.get()));
-  h.plug->SetPeakMeterControls(idx);
+  Ostrakon::MeterControls mc;
+  for (int i = 0; i < 4; ++i) mc.strip[i] = idx[i];
+  h.plug->SetMeterControls(mc);
   h.plug->AttachGraphics(g);
 
   std::vector<double> l = {0.1, 0.7, -0.2}, r = {0.4, 0.3, 0.2}, ol, orr;

@@ -1,14 +1,25 @@
 #pragma once
 // Drives a strip the way a host does, on double buffers the test owns.
 
+#include "dsp/AnalogueClock.h"
 #include "engine/Ostrakon.h"
 
+#include <cstdlib>
 #include <memory>
 #include <vector>
 
 struct StripHarness
 {
-  explicit StripHarness(int blockSize = 512, bool stereo = true) : plug(MakePlug())
+  // Fixes the random draws (construction offsets, analogue tolerances) so that two
+  // harnesses built alike process alike.
+  static Ostrakon* MakeReproduciblePlug()
+  {
+    srand(1);
+    AnalogueClock::SetFixed(1700000000);
+    return MakePlug();
+  }
+
+  explicit StripHarness(int blockSize = 512, bool stereo = true) : plug(MakeReproduciblePlug())
   {
     plug->SetSampleRate(44100.0);
     plug->Reset();
@@ -19,6 +30,14 @@ struct StripHarness
     plug->SetInputChannelConnections(1, 1, stereo);
     plug->SetOutputChannelConnections(0, 1, true);
     plug->SetOutputChannelConnections(1, 1, stereo);
+  }
+
+  // Switches the three routed stages off, leaving the bare pipeline.
+  void BypassStages()
+  {
+    Set(kEqOn, 0.0);
+    Set(kDyn1On, 0.0);
+    Set(kDyn2On, 0.0);
   }
 
   void Set(int idx, double value)

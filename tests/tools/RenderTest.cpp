@@ -147,3 +147,22 @@ TEST_F(Render, DefaultsInPlaceAndEmptyFiles)
   EXPECT_EQ(empty.channels, 1);
   EXPECT_EQ(empty.Frames(), 0);
 }
+
+TEST_F(Render, AnalogueTimeMakesTheColourRepeatable)
+{
+  WriteAudio(Path("in.wav"), TestSignal(48000, 2, 6000));
+  // Every stage on, the analogue colour included: only the tolerances vary.
+  const std::vector<std::string> t1 = {"--analogue-time", "1000000000"};
+  const std::string a = (RenderTo("a.wav", t1), ReadBytes(Path("a.wav")));
+  const std::string b = (RenderTo("b.wav", {"--analogue-time=1000000000"}), ReadBytes(Path("b.wav")));
+  const std::string c = (RenderTo("c.wav", {"--analogue-time", "1000000007"}), ReadBytes(Path("c.wav")));
+  EXPECT_EQ(a, b);
+  EXPECT_NE(a, c);
+
+  for (const char* bad : {"soon", "12.5", "", "1e9", "--"})
+  {
+    const CliResult r = RunCli({"render", Path("in.wav"), Path("bad.wav"), "--analogue-time", bad});
+    EXPECT_EQ(r.status, 2) << bad;
+    EXPECT_FALSE(r.err.empty());
+  }
+}

@@ -1,0 +1,50 @@
+#include "dsp/VCACompressor.h"
+
+#include <cmath>
+
+void VCACompressor::init(int rate)
+{
+  sampleRate = rate;
+  analogue.init(rate, false, 0);
+  oversampleFactor = 2;
+  rmsCoef = std::exp(-1.0 / (0.0825 * rate));
+  OversampledPath::design(upFilter, downFilter, rate, oversampleFactor);
+}
+
+void VCACompressor::process(double* buffer, int frames)
+{
+  OversampledPath::process(*this, buffer, frames);
+}
+
+void VCACompressor::processComp(double* buffer, int frames)
+{
+  double g = gain, env = envelope, ms = meanSquare, lowest = 1.0;
+  const double rc = rmsCoef, att = attackCoef, rel = releaseCoef, thr = threshold, rat = ratio;
+  const bool offsetOn = analogueOn && isStereo;
+  const double offset = rightGainOffset;
+
+  for (int i = 0; i < frames; ++i)
+  {
+    double* f = buffer + 2 * i;
+    const double l = f[0], r = f[1];
+    f[0] = g * l;
+    f[1] = offsetOn ? (g + offset) * r : g * r;
+
+    // The detector hears the input; the gain it yields applies from the next frame.
+    const double m = std::fabs((l + r) * 0.5);
+    ms = rc * ms + (1.0 - rc) * m * m;
+    const double level = std::sqrt(ms);
+    const double k = level > env ? att : rel;
+    env = k * env + (1.0 - k) * level;
+
+    double e = env - thr;
+    if (e <= 0.0) e = 0.0;
+    g = (e / rat + thr) / (thr + e);
+    if (g < lowest) lowest = g;
+  }
+
+  gain = g;
+  envelope = env;
+  meanSquare = ms;
+  minGain = lowest;
+}

@@ -1,0 +1,53 @@
+#include "dsp/VintageFETCompressor.h"
+
+#include <cmath>
+
+void VintageFETCompressor::init(double rate)
+{
+  sampleRate = (int) rate;
+  attackCoef = std::exp(-1.0 / (attackMs / 1000.0 * rate));
+  releaseCoef = std::exp(-1.0 / (releaseMs / 1000.0 * rate));
+  analogue.init(sampleRate, true, 1);
+  oversampleFactor = 2;
+  OversampledPath::design(upFilter, downFilter, sampleRate, oversampleFactor);
+}
+
+void VintageFETCompressor::process(double* buffer, int frames)
+{
+  OversampledPath::process(*this, buffer, frames);
+}
+
+void VintageFETCompressor::processComp(double* buffer, int frames)
+{
+  const double d = threshold * ratioAmount * 400.0;
+  double g = gain, env = envelope, lowest = 1.0;
+  const double att = attackCoef, rel = releaseCoef;
+  const bool offsetOn = analogueOn && isStereo;
+  const double offset = rightGainOffset;
+
+  for (int i = 0; i < frames; ++i)
+  {
+    double* f = buffer + 2 * i;
+    const double l = g * f[0];
+    const double r = offsetOn ? (g + offset) * f[1] : g * f[1];
+    f[0] = l;
+    f[1] = r;
+
+    // Feedback detection on the output; below the floor counts as silence.
+    double x = std::fabs((l + r) * d);
+    if (x < 0.0562341) x = 0.0;
+    const double k = x > env ? att : rel;
+    env = k * env + (1.0 - k) * x;
+
+    const double y = 2.0 * env * env;
+    double s = 0.1071000671 * y + y / (0.37011709966 * y * y + 1.1605589854);
+    if (s > 1.0) s = 1.0;
+    if (s < -1.0) s = -1.0;
+    g = 1.0 - s;
+    if (g < lowest) lowest = g;
+  }
+
+  gain = g;
+  envelope = env;
+  minGain = lowest;
+}

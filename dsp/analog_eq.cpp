@@ -1,0 +1,129 @@
+#include "dsp/analog_eq.h"
+
+#include <cmath>
+
+void analog_eq::setSmoothing(double c)
+{
+  for (Smoother* s : {&sFilterFreq, &sFilterGain, &sFilterQ, &sHpFreq, &sLpFreq, &sHighShelfFreq,
+                      &sHighShelfGain, &sHiMidFreq, &sHiMidGain, &sHiMidQ, &sLowMidFreq,
+                      &sLowMidGain, &sLowMidQ, &sLowShelfFreq, &sLowShelfGain})
+    s->c = c;
+}
+
+void analog_eq::peakBand(Dsp::BiquadPeak<2>& peak, double freq, double gainDb, double q,
+                         Smoother& sf, Smoother& sg, Smoother& sq, double* buffer, int frames)
+{
+  if (freq != sf.value || gainDb != sg.value || q != sq.value)
+  {
+    sf.step(freq);
+    sg.step(gainDb);
+    sq.step(q);
+    peak.SetupQ(sf.value, sg.value, sq.value);
+  }
+  // A band at exactly 0 dB costs nothing.
+  if (sg.value != 0.0) peak.ProcessII((size_t) frames, buffer);
+}
+
+void analog_eq::designLowPass()
+{
+  Dsp::Spec spec;
+  spec.order = 2;
+  spec.sampleRate = 1.0;
+  spec.cutoffFreq = sLpFreq.value;
+  lpFilter.Setup(spec);
+}
+
+void analog_eq::process(double* buffer, int frames)
+{
+  // A 10 ms time constant counted in blocks: k blocks per second.
+  if (frames != 0 && frames != lastFrames)
+  {
+    lastFrames = frames;
+    const int k = sampleRate / frames;
+    setSmoothing(std::exp(-1.0 / (k * 0.01)));
+  }
+
+  peakBand(filterPeak, filterFreq, filterGain, filterQ, sFilterFreq, sFilterGain, sFilterQ, buffer,
+           frames);
+
+  if (hpOn)
+  {
+    if (hpFreq != sHpFreq.value)
+    {
+      sHpFreq.step(hpFreq);
+      Dsp::Spec spec;
+      spec.order = 3;
+      spec.sampleRate = 1.0;
+      spec.cutoffFreq = sHpFreq.value;
+      hpFilter.Setup(spec);
+    }
+    hpFilter.ProcessII((size_t) frames, buffer);
+    // The realised high-pass has gain -1 in its passband; restore the polarity.
+    for (int i = 0; i < 2 * frames; ++i) buffer[i] = -buffer[i];
+  }
+
+  if (lpOn && !lpAuto)
+  {
+    if (lpFreq != sLpFreq.value)
+    {
+      sLpFreq.step(lpFreq);
+      designLowPass();
+    }
+    lpFilter.ProcessII((size_t) frames, buffer);
+  }
+
+  if (highShelfFreq != sHighShelfFreq.value || highShelfGain != sHighShelfGain.value)
+  {
+    sHighShelfFreq.step(highShelfFreq);
+    sHighShelfGain.step(highShelfGain);
+    highShelf.Setup(sHighShelfFreq.value, sHighShelfGain.value, 0.5);
+  }
+  const double g = sHighShelfGain.value;
+  if (g > 0.0)
+  {
+    // A boost pulls the low-pass from 20 kHz (0 dB) down to 16 kHz (+15 dB), never
+    // above the user's own cutoff.
+    lpAuto = true;
+    const double fa = (g / 15 * -4000.0 + 20000.0) / sampleRate;
+    lpFreq = lpUserFreq > fa ? fa : lpUserFreq;
+    if (lpFreq != sLpFreq.value)
+    {
+      sLpFreq.step(lpFreq);
+      designLowPass();
+    }
+    lpFilter.ProcessII((size_t) frames, buffer);
+  }
+  else if (highShelfGain <= 0.0)
+  {
+    if (lpHz == 20000)
+    {
+      lpOn = false;
+      lpAuto = false;
+    }
+    else if (lpHz < 20000)
+    {
+      lpOn = true;
+      lpAuto = false;
+      lpFreq = lpUserFreq;
+    }
+  }
+  if (g != 0.0) highShelf.ProcessII((size_t) frames, buffer);
+
+  peakBand(hiMidPeak, hiMidFreq, hiMidGain, hiMidQ, sHiMidFreq, sHiMidGain, sHiMidQ, buffer, frames);
+  peakBand(lowMidPeak, lowMidFreq, lowMidGain, lowMidQ, sLowMidFreq, sLowMidGain, sLowMidQ, buffer,
+           frames);
+
+  if (lowShelfFreq != sLowShelfFreq.value || lowShelfGain != sLowShelfGain.value)
+  {
+    sLowShelfFreq.step(lowShelfFreq);
+    sLowShelfGain.step(lowShelfGain);
+    lowShelf.Setup(sLowShelfFreq.value, sLowShelfGain.value, 1.7000000476837158);
+  }
+  if (sLowShelfGain.value != 0.0) lowShelf.ProcessII((size_t) frames, buffer);
+
+  if (analogueOn)
+  {
+    analogue.isStereo = isStereo;
+    analogue.process(buffer, frames);
+  }
+}

@@ -1,0 +1,70 @@
+#pragma once
+// The strip's equaliser: 3rd-order high-pass, 2nd-order low-pass, high shelf, three
+// peaking bands and a low shelf, each gliding towards its targets block by block,
+// then the optional analogue block. A high-shelf boost pulls the low-pass down
+// from 20 kHz to as low as 16 kHz.
+
+#include "dsp/DspFilter.h"
+#include "dsp/analogue_block.h"
+
+class analog_eq
+{
+public:
+  // One smoothed target: s <- (1 - c) * target + c * s, once per block.
+  struct Smoother
+  {
+    double value = 0.0;
+    double c = 0.0;
+    void step(double target) { value = (1.0 - c) * target + c * value; }
+  };
+
+  analog_eq() = default;
+  virtual ~analog_eq() = default;
+
+  // frames interleaved stereo frames in place (<= 4096 with analogueOn).
+  void process(double* buffer, int frames);
+  virtual void setStereo(bool stereo) { isStereo = stereo; }
+
+  Dsp::ButterHighPass<3, 2> hpFilter;
+  Dsp::ButterLowPass<2, 2> lpFilter;
+  Dsp::BiquadHighShelf<2> highShelf;
+  Dsp::BiquadLowShelf<2> lowShelf;
+  Dsp::BiquadPeak<2> lowMidPeak;
+  Dsp::BiquadPeak<2> hiMidPeak;
+  Dsp::BiquadPeak<2> filterPeak;
+
+  int sampleRate = 44100;
+  bool hpOn = false;
+  bool lpOn = false;
+  bool lpAuto = false;
+
+  // Targets: frequencies normalised to the sample rate, gains in dB.
+  double hpFreq = 0.0;
+  double lpFreq = 0.0;
+  double lpUserFreq = 0.0;
+  int lpHz = 0;
+  double lowShelfFreq = 0.0, lowShelfGain = 0.0;
+  double highShelfFreq = 0.0, highShelfGain = 0.0;
+  double lowMidFreq = 0.0, lowMidGain = 0.0, lowMidQ = 0.0;
+  double hiMidFreq = 0.0, hiMidGain = 0.0, hiMidQ = 0.0;
+  double filterFreq = 0.0, filterGain = 0.0, filterQ = 0.0;
+
+  Smoother sFilterFreq, sFilterGain, sFilterQ;
+  Smoother sHpFreq;
+  Smoother sLpFreq;
+  Smoother sHighShelfFreq, sHighShelfGain;
+  Smoother sHiMidFreq, sHiMidGain, sHiMidQ;
+  Smoother sLowMidFreq, sLowMidGain, sLowMidQ;
+  Smoother sLowShelfFreq, sLowShelfGain;
+
+  int lastFrames = 0;
+  bool analogueOn = false;
+  analogue_block analogue;
+  bool isStereo = false;
+
+private:
+  void setSmoothing(double c);
+  void peakBand(Dsp::BiquadPeak<2>& peak, double freq, double gainDb, double q, Smoother& sf,
+                Smoother& sg, Smoother& sq, double* buffer, int frames);
+  void designLowPass();
+};

@@ -1,0 +1,45 @@
+#include "dsp/expander.h"
+
+#include <cmath>
+
+void expander::process(double* buffer, int frames)
+{
+  double g = gain, env = envelope;
+  const double thr = threshold, rat = ratio, att = attackCoef, rel = releaseCoef;
+  const double b0 = msFilter.b0, b1 = msFilter.b1, a1 = msFilter.a1;
+  double x1 = msFilter.xPrev[0], y1 = msFilter.yPrev[0];
+  double x1b = msFilter.xPrev[1], y1b = msFilter.yPrev[1];
+
+  for (int i = 0; i < frames; ++i)
+  {
+    double* f = buffer + 2 * i;
+    const double l = f[0], r = f[1];
+    f[0] = g * l;
+    f[1] = g * r;
+
+    const double mid = (l + r) * 0.5;
+    const double x = mid * mid;
+    const double ms = b0 * x + b1 * x1 + a1 * y1;
+    x1 = x;
+    y1 = ms;
+    // The idle second channel is fed silence, as the record is for two channels.
+    const double msb = b0 * 0.0 + b1 * x1b + a1 * y1b;
+    x1b = 0.0;
+    y1b = msb;
+
+    const double level = std::sqrt(ms);
+    const double k = level > env ? att : rel;
+    env = k * env + (1.0 - k) * level;
+
+    double u = thr - env;
+    if (u < 0.0) u = 0.0;
+    g = (u / rat + env) / (u * rat + env);
+  }
+
+  gain = g;
+  envelope = env;
+  msFilter.xPrev[0] = x1;
+  msFilter.yPrev[0] = y1;
+  msFilter.xPrev[1] = x1b;
+  msFilter.yPrev[1] = y1b;
+}
