@@ -429,7 +429,7 @@ bool IPlugBase::SerializeParams(ByteChunk* chunk)
 int IPlugBase::UnserializeParams(const ByteChunk* chunk, int startPos)
 {
   IMutexLock lock(this);
-  int pos = chunk ? startPos : -1;
+  int pos = chunk && startPos >= 0 ? startPos : -1;
   const int n = NParams();
   for (int i = 0; i < n && pos >= 0; ++i)
   {
@@ -551,7 +551,7 @@ int IPlugBase::UnserializePresets(const ByteChunk* chunk, int startPos)
   // One name buffer for all entries: an entry whose name cannot be read takes the
   // name read before it.
   WDL_String name;
-  int pos = chunk ? startPos : -1;
+  int pos = chunk && startPos >= 0 ? startPos : -1;
   const int n = NPresets();
   for (int i = 0; i < n && pos >= 0; ++i)
   {

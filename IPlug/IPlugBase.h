@@ -179,6 +179,8 @@ protected:
     mHostVersion = hostVersion;
   }
 
+  IPreset* GetPreset(int idx) const { return mPresets.Get(idx); }
+
   struct ChannelIO
   {
     int mIn, mOut;
