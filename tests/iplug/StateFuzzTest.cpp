@@ -3,8 +3,6 @@
 
 #include "StatePlug.h"
 
-#include "IPlug/WDL/WDL_String.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -113,33 +111,5 @@ TEST(StateFuzz, PresetListsStayInBounds)
     ASSERT_TRUE(p.SerializePresets(&out));
     for (int i = 0; i < 4; ++i) p.RestorePreset(i);
     ExpectSane(p);
-  }
-}
-
-TEST(StateFuzz, ByteChunkReadsAtEveryPosition)
-{
-  std::mt19937 rng(31);
-  for (int iter = 0; iter < 2000; ++iter)
-  {
-    ByteChunk c;
-    const int n = std::uniform_int_distribution<int>(0, 40)(rng);
-    for (int i = 0; i < n; ++i)
-    {
-      const unsigned char b = (unsigned char) std::uniform_int_distribution<int>(0, 255)(rng);
-      c.PutBytes(&b, 1);
-    }
-    for (int pos = -5; pos <= n + 5; ++pos)
-    {
-      WDL_String s("keep");
-      const int end = c.GetStr(&s, pos);
-      ASSERT_TRUE(end == -1 || end >= pos + 4);
-      ASSERT_TRUE(!strcmp(s.Get(), "keep") || s.GetLength() <= n);
-      double d;
-      const int after = c.Get(&d, pos);
-      ASSERT_TRUE(after == -1 || (after == pos + 8 && after <= n));
-      bool b;
-      const int afterBool = c.GetBool(&b, pos);
-      ASSERT_TRUE(afterBool == -1 || (afterBool == pos + 1 && afterBool <= n));
-    }
   }
 }
