@@ -1,9 +1,12 @@
 #include "IPlug/IPlugBase.h"
 
+#include "IPlug/Base64.h"
 #include "IPlug/FatalAssert.h"
 #include "IPlug/IGraphics.h"
 #include "IPlug/Trace.h"
+#include "IPlug/WDL/WDL_String.h"
 
+#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 
@@ -12,11 +15,12 @@ IPlugBase::IPlugBase(int nParams, const char* channelIOStr, int nPresets, const 
                      int mfrID, int latency, bool /*plugDoesMidi*/, bool plugDoesChunks,
                      bool plugIsInst)
   : mUniqueID(uniqueID), mMfrID(mfrID), mVersion(vendorVersion), mStateChunks(plugDoesChunks),
-    mIsInst(plugIsInst), mLatency(latency), mNPresets(nPresets > 0 ? nPresets : 0)
+    mIsInst(plugIsInst), mLatency(latency)
 {
   Trace(__FUNCTION__, __LINE__, "%s", effectName ? effectName : "");
 
   for (int i = 0; i < nParams; ++i) mParams.Add(new IParam);
+  for (int i = 0; i < nPresets; ++i) mPresets.Add(new IPreset);
 
   CopyBounded(mEffectName, effectName, MAX_EFFECT_NAME_LEN);
   CopyBounded(mProductName, productName, MAX_EFFECT_NAME_LEN);
@@ -83,6 +87,15 @@ void IPlugBase::ProcessSingleReplacing(float** inputs, float** outputs, int nFra
   for (; i < nIn && i < nOut; ++i)
     if (outputs[i] != inputs[i]) memmove(outputs[i], inputs[i], (size_t) nFrames * sizeof(float));
   for (; i < nOut; ++i) memset(outputs[i], 0, (size_t) nFrames * sizeof(float));
+}
+
+void IPlugBase::ProcessMidiMsg(IMidiMsg* msg) { SendMidiMsg(msg); }
+
+bool IPlugBase::SendMidiMsgs(WDL_TypedBuf<IMidiMsg>* msgs)
+{
+  const int n = msgs ? msgs->GetSize() : 0;
+  for (int i = 0; i < n; ++i) SendMidiMsg(msgs->Get() + i);
+  return true;
 }
 
 bool IPlugBase::MidiNoteName(int, char* name)
@@ -333,4 +346,370 @@ double IPlugBase::GetSamplesPerBeat()
 {
   const double tempo = GetTempo();
   return tempo > 0.0 ? mSampleRate * 60.0 / tempo : 0.0;
+}
+
+// ----- versions -----
+
+int IPlugBase::GetEffectVersion(bool decimal) const
+{
+  return decimal ? GetDecimalVersion(mVersion) : mVersion;
+}
+
+void IPlugBase::GetEffectVersionStr(char* out) const { GetVersionStr(mVersion, out); }
+
+int IPlugBase::GetHostVersion(bool decimal)
+{
+  GetHost();
+  return decimal ? GetDecimalVersion(mHostVersion) : mHostVersion;
+}
+
+void IPlugBase::GetHostVersionStr(char* out) { GetVersionStr(GetHostVersion(false), out); }
+
+// ----- parameter traffic -----
+
+void IPlugBase::SetParameterFromGUI(int idx, double normalizedValue)
+{
+  IMutexLock lock(this);
+  IParam* param = GetParam(idx);
+  if (!param) return;
+  param->SetNormalized(normalizedValue);
+  InformHostOfParamChange(idx, normalizedValue);
+  OnParamChange(idx);
+}
+
+void IPlugBase::RedrawParamControls()
+{
+  if (!mGraphics) return;
+  const int n = NParams();
+  for (int i = 0; i < n; ++i) mGraphics->SetParameterFromPlug(i, GetParam(i)->Value(), false);
+}
+
+void IPlugBase::DirtyParameters()
+{
+  IMutexLock lock(this);
+  const int n = NParams();
+  for (int i = 0; i < n; ++i) InformHostOfParamChange(i, GetParam(i)->GetNormalized());
+}
+
+void IPlugBase::OnParamReset()
+{
+  IMutexLock lock(this);
+  const int n = NParams();
+  for (int i = 0; i < n; ++i) OnParamChange(i);
+}
+
+// ----- state chunk -----
+
+bool IPlugBase::SerializeState(ByteChunk* chunk)
+{
+  IMutexLock lock(this);
+  return SerializeParams(chunk);
+}
+
+int IPlugBase::UnserializeState(const ByteChunk* chunk, int startPos)
+{
+  IMutexLock lock(this);
+  return UnserializeParams(chunk, startPos);
+}
+
+bool IPlugBase::SerializeParams(ByteChunk* chunk)
+{
+  IMutexLock lock(this);
+  if (!chunk) return false;
+  bool ok = true;
+  const int n = NParams();
+  for (int i = 0; i < n && ok; ++i)
+  {
+    const double v = GetParam(i)->GetNormalized();
+    ok = chunk->Put(&v) > 0;
+  }
+  return ok;
+}
+
+int IPlugBase::UnserializeParams(const ByteChunk* chunk, int startPos)
+{
+  IMutexLock lock(this);
+  int pos = chunk && startPos >= 0 ? startPos : -1;
+  const int n = NParams();
+  for (int i = 0; i < n && pos >= 0; ++i)
+  {
+    double v = 0.0;
+    pos = chunk->Get(&v, pos);
+    // A value that is not there leaves its parameter alone. A stored value outside
+    // 0..1 can only come from a damaged chunk; it is held to the range, and a NaN
+    // is skipped, so that no parameter leaves its range.
+    if (pos < 0 || v != v) continue;
+    if (v < 0.0) v = 0.0;
+    if (v > 1.0) v = 1.0;
+    GetParam(i)->SetNormalized(v);
+  }
+  OnParamReset();
+  return pos;
+}
+
+// ----- presets -----
+
+namespace
+{
+bool TakesIntArg(const IParam* param)
+{
+  switch (param->Type())
+  {
+    case IParam::kTypeBool:
+    case IParam::kTypeInt:
+    case IParam::kTypeEnum: return true;
+    default: return false;
+  }
+}
+} // namespace
+
+bool IPlugBase::RestorePreset(int idx)
+{
+  IMutexLock lock(this);
+  IPreset* preset = mPresets.Get(idx);
+  if (!preset) return false;
+
+  bool restored;
+  if (!preset->mInitialized)
+  {
+    char name[MAX_PRESET_NAME_LEN];
+    MakeDefaultUserPresetName(&mPresets, name);
+    preset->mInitialized = true;
+    preset->SetName(name);
+    // The entry may still hold bytes from an earlier life; they must not precede the
+    // values captured now.
+    preset->mChunk.Clear();
+    restored = SerializeParams(&preset->mChunk);
+  }
+  else
+  {
+    restored = UnserializeParams(&preset->mChunk, 0) > 0;
+  }
+
+  if (restored)
+  {
+    mCurrentPresetIdx = idx;
+    PresetsChangedByHost();
+    RedrawParamControls();
+  }
+  Trace(__FUNCTION__, __LINE__, "%d %s", idx, restored ? "restored" : "failed");
+  return restored;
+}
+
+bool IPlugBase::RestorePreset(const char* name)
+{
+  if (!name || !*name) return false;
+  IMutexLock lock(this);
+  const int n = NPresets();
+  for (int i = 0; i < n; ++i)
+    if (!strcmp(mPresets.Get(i)->mName, name)) return RestorePreset(i);
+  return false;
+}
+
+const char* IPlugBase::GetPresetName(int idx) const
+{
+  const IPreset* preset = mPresets.Get(idx);
+  return preset ? preset->mName : "";
+}
+
+void IPlugBase::ModifyCurrentPreset(const char* name)
+{
+  IMutexLock lock(this);
+  IPreset* preset = mPresets.Get(mCurrentPresetIdx);
+  if (!preset) return;
+  preset->mChunk.Clear();
+  SerializeParams(&preset->mChunk);
+  if (name && *name) preset->SetName(name);
+}
+
+void IPlugBase::PruneUninitializedPresets()
+{
+  IMutexLock lock(this);
+  for (int i = NPresets() - 1; i >= 0; --i)
+    if (!mPresets.Get(i)->mInitialized) mPresets.Delete(i, true);
+}
+
+bool IPlugBase::SerializePresets(ByteChunk* chunk)
+{
+  IMutexLock lock(this);
+  if (!chunk) return false;
+  bool ok = true;
+  const int n = NPresets();
+  for (int i = 0; i < n && ok; ++i)
+  {
+    const IPreset* preset = mPresets.Get(i);
+    ok = chunk->PutStr(preset->mName) > 0 && chunk->PutBool(preset->mInitialized) > 0;
+    // No length precedes the chunk: the reader knows the size of a parameter state chunk.
+    if (ok && preset->mInitialized) ok = chunk->PutChunk(&preset->mChunk) > 0;
+  }
+  return ok;
+}
+
+int IPlugBase::UnserializePresets(const ByteChunk* chunk, int startPos)
+{
+  IMutexLock lock(this);
+  // One name buffer for all entries: an entry whose name cannot be read takes the
+  // name read before it.
+  WDL_String name;
+  int pos = chunk && startPos >= 0 ? startPos : -1;
+  const int n = NPresets();
+  for (int i = 0; i < n && pos >= 0; ++i)
+  {
+    IPreset* preset = mPresets.Get(i);
+    pos = chunk->GetStr(&name, pos);
+    preset->SetName(name.Get());
+    bool initialized = false;
+    pos = chunk->GetBool(&initialized, pos);
+    if (pos >= 0) preset->mInitialized = initialized;
+    if (preset->mInitialized)
+    {
+      pos = UnserializeParams(chunk, pos);
+      if (pos > 0)
+      {
+        preset->mChunk.Clear();
+        SerializeParams(&preset->mChunk);
+      }
+    }
+  }
+  RestorePreset(mCurrentPresetIdx);
+  return pos;
+}
+
+void IPlugBase::MakeDefaultPreset(const char* name, int n)
+{
+  IMutexLock lock(this);
+  for (int i = 0; i < n; ++i)
+  {
+    IPreset* preset = GetNextUninitializedPreset(&mPresets);
+    if (!preset) return;
+    preset->mInitialized = true;
+    preset->SetName(name ? name : "Empty");
+    preset->mChunk.Clear();
+    SerializeParams(&preset->mChunk);
+  }
+}
+
+void IPlugBase::EnsureDefaultPreset() { MakeDefaultPreset("Empty", NPresets()); }
+
+void IPlugBase::MakePreset(const char* name, ...)
+{
+  IMutexLock lock(this);
+  IPreset* preset = GetNextUninitializedPreset(&mPresets);
+  if (!preset) return;
+  preset->mInitialized = true;
+  preset->SetName(name);
+  preset->mChunk.Clear();
+
+  va_list args;
+  va_start(args, name);
+  const int n = NParams();
+  for (int i = 0; i < n; ++i)
+  {
+    const IParam* param = GetParam(i);
+    const double v = TakesIntArg(param) ? (double) va_arg(args, int) : va_arg(args, double);
+    const double normalized = param->GetNormalized(v);
+    preset->mChunk.Put(&normalized);
+  }
+  va_end(args);
+}
+
+void IPlugBase::MakePresetFromNamedParams(const char* name, int nParamsNamed, ...)
+{
+  IMutexLock lock(this);
+  IPreset* preset = GetNextUninitializedPreset(&mPresets);
+  if (!preset) return;
+
+  const int n = NParams();
+  WDL_TypedBuf<double> values;
+  WDL_TypedBuf<unsigned char> named;
+  if (n > 0 && (!values.Resize(n) || !named.Resize(n))) return;
+  if (n > 0) memset(named.Get(), 0, (size_t) n);
+
+  va_list args;
+  va_start(args, nParamsNamed);
+  for (int k = 0; k < nParamsNamed; ++k)
+  {
+    const int idx = va_arg(args, int);
+    const IParam* param = GetParam(idx);
+    // Without the parameter the type of its value is unknown, so nothing after it
+    // can be read either.
+    if (!param) break;
+    values.Get()[idx] = TakesIntArg(param) ? (double) va_arg(args, int) : va_arg(args, double);
+    named.Get()[idx] = 1;
+  }
+  va_end(args);
+
+  preset->mInitialized = true;
+  preset->SetName(name);
+  preset->mChunk.Clear();
+  for (int i = 0; i < n; ++i)
+  {
+    const IParam* param = GetParam(i);
+    const double normalized = named.Get()[i] ? param->GetNormalized(values.Get()[i])
+                                             : param->GetNormalized();
+    preset->mChunk.Put(&normalized);
+  }
+}
+
+void IPlugBase::MakePresetFromChunk(const char* name, const ByteChunk* chunk)
+{
+  IMutexLock lock(this);
+  IPreset* preset = GetNextUninitializedPreset(&mPresets);
+  if (!preset) return;
+  preset->mInitialized = true;
+  preset->SetName(name);
+  preset->mChunk.Clear();
+  preset->mChunk.PutChunk(chunk);
+}
+
+void IPlugBase::MakePresetFromBlob(const char* name, const char* blob, int sizeOfChunk)
+{
+  if (sizeOfChunk < 0) sizeOfChunk = 0;
+  ByteChunk chunk;
+  if (chunk.Resize(sizeOfChunk) != sizeOfChunk) return;
+  Base64Decode(blob, chunk.GetData(), sizeOfChunk);
+  MakePresetFromChunk(name, &chunk);
+}
+
+bool IPlugBase::DumpPresetSrcCode(const char* filename, const char* const* paramEnumNames)
+{
+  if (!filename || !paramEnumNames) return false;
+  IMutexLock lock(this);
+  FILE* fp = fopen(filename, "w");
+  if (!fp) return false;
+  const int n = NParams();
+  fprintf(fp, "  MakePresetFromNamedParams(\"name\", %d", n);
+  for (int i = 0; i < n; ++i)
+  {
+    const IParam* param = GetParam(i);
+    const char* enumName = paramEnumNames[i] ? paramEnumNames[i] : "";
+    switch (param->Type())
+    {
+      case IParam::kTypeBool:
+        fprintf(fp, ",\n    %s, %s", enumName, param->Bool() ? "true" : "false");
+        break;
+      case IParam::kTypeInt:
+      case IParam::kTypeEnum: fprintf(fp, ",\n    %s, %d", enumName, param->Int()); break;
+      default: fprintf(fp, ",\n    %s, %.6f", enumName, param->Value()); break;
+    }
+  }
+  fprintf(fp, ");\n");
+  const bool written = !ferror(fp);
+  return fclose(fp) == 0 && written;
+}
+
+bool IPlugBase::DumpPresetBlob(const char* filename)
+{
+  if (!filename) return false;
+  IMutexLock lock(this);
+  const IPreset* preset = mPresets.Get(mCurrentPresetIdx);
+  if (!preset) return false;
+  WDL_String blob;
+  Base64Encode(preset->mChunk.GetData(), preset->mChunk.Size(), &blob);
+  FILE* fp = fopen(filename, "w");
+  if (!fp) return false;
+  fprintf(fp, "MakePresetFromBlob(\"name\", \"");
+  fprintf(fp, "%s\", %i);\n", blob.Get(), preset->mChunk.Size());
+  const bool written = !ferror(fp);
+  return fclose(fp) == 0 && written;
 }

@@ -1,9 +1,14 @@
 #pragma once
-// Host-independent base of a plug-in: identity, parameters, channel layouts and
-// connections, host buffer attachment, the block process entries, rates and the
-// plug-in's recursive lock. Host adapters drive it; the plug-in class overrides its hooks.
+// Host-independent base of a plug-in: identity, parameters, presets and saved state,
+// channel layouts and connections, host buffer attachment, the block process entries,
+// rates and the plug-in's recursive lock. Host adapters drive it; the plug-in class
+// overrides its hooks.
 
+#include "IPlug/ByteChunk.h"
+#include "IPlug/IMidiMsg.h"
 #include "IPlug/IParam.h"
+#include "IPlug/IPlugVersion.h"
+#include "IPlug/IPreset.h"
 #include "IPlug/WDL/WDL_Mutex.h"
 #include "IPlug/WDL/WDL_PtrList.h"
 #include "IPlug/WDL/WDL_TypedBuf.h"
@@ -35,18 +40,43 @@ public:
   virtual void OnGUIClose() {}
   virtual void OnIdle() {}
   virtual void OnActivate(bool active);
+  // Passes the message on to SendMidiMsg.
+  virtual void ProcessMidiMsg(IMidiMsg* msg);
   virtual bool MidiNoteName(int noteNumber, char* name);
+
+  // The state the host saves: the parameter state chunk, under the plug-in lock.
+  virtual bool SerializeState(ByteChunk* chunk);
+  virtual int UnserializeState(const ByteChunk* chunk, int startPos);
 
   // Supplied by the host adapter; neutral until one is attached.
   virtual void BeginInformHostOfParamChange(int) {}
   virtual void InformHostOfParamChange(int, double) {}
   virtual void EndInformHostOfParamChange(int) {}
   virtual double GetTempo() { return 0.0; }
+  // The host's identity, -1 until known; an adapter identifies the host here first.
+  virtual int GetHost() { return mHost; }
 
   virtual void UserResizedWindow() {}
   virtual void AttachGraphics(IGraphics* graphics);
   virtual void SetBlockSize(int blockSize);
   virtual void SetLatency(int samples);
+  // This effect sends no MIDI; SendMidiMsgs offers each message to SendMidiMsg.
+  virtual bool SendMidiMsg(IMidiMsg*) { return false; }
+  virtual bool SendMidiMsgs(WDL_TypedBuf<IMidiMsg>* msgs);
+
+  // The parameter state chunk: one double per parameter, its normalised value, in
+  // index order, with no header. Unserialising returns the position after the values
+  // read, or -1 when the chunk ran out (the values read so far are applied, the rest
+  // keep theirs); either way every parameter is then passed to OnParamChange.
+  virtual bool SerializeParams(ByteChunk* chunk);
+  virtual int UnserializeParams(const ByteChunk* chunk, int startPos);
+  // Pushes every parameter's value into the attached editor; nothing without one.
+  virtual void RedrawParamControls();
+  // The whole preset list: per entry its name, its initialised flag and, if set, its chunk.
+  virtual bool SerializePresets(ByteChunk* chunk);
+  virtual int UnserializePresets(const ByteChunk* chunk, int startPos);
+  // Called after a preset was restored.
+  virtual void PresetsChangedByHost() {}
 
   // Identity.
   const char* GetEffectName() const { return mEffectName; }
@@ -54,10 +84,53 @@ public:
   const char* GetMfrName() const { return mMfrName; }
   int GetUniqueID() const { return mUniqueID; }
   int GetMfrID() const { return mMfrID; }
-  int GetEffectVersion() const { return mVersion; }
   bool DoesStateChunks() const { return mStateChunks; }
   bool IsInst() const { return mIsInst; }
-  int NPresets() const { return mNPresets; }
+
+  // Versions, raw (0xMMMMmmbb) or decimal (major * 10000 + minor * 100 + bug-fix).
+  // The texts need MAX_VERSION_STR_LEN bytes.
+  int GetEffectVersion(bool decimal = false) const;
+  void GetEffectVersionStr(char* out) const;
+  int GetHostVersion(bool decimal);
+  void GetHostVersionStr(char* out);
+
+  // Presets. Restoring an uninitialised entry turns it into a user preset holding the
+  // current values; restoring an initialised one applies its values. Unknown indices
+  // and names fail and change nothing.
+  int NPresets() const { return mPresets.GetSize(); }
+  int GetCurrentPresetIdx() const { return mCurrentPresetIdx; }
+  bool RestorePreset(int idx);
+  bool RestorePreset(const char* name);
+  const char* GetPresetName(int idx) const; // "" outside the list
+  // Re-captures the current values into the current preset; a non-empty name renames it.
+  void ModifyCurrentPreset(const char* name = nullptr);
+  void PruneUninitializedPresets();
+
+  // Preset makers for a plug-in's constructor; each fills the first uninitialised entry
+  // and does nothing when none is left. MakePreset takes one value per parameter in
+  // index order, MakePresetFromNamedParams nParamsNamed (index, value) pairs; values
+  // are in real units, an int for bool, int and enum parameters and a double otherwise,
+  // and are stored normalised, so that restoring gives them back.
+  void MakeDefaultPreset(const char* name = nullptr, int n = 1);
+  void EnsureDefaultPreset();
+  void MakePreset(const char* name, ...);
+  void MakePresetFromNamedParams(const char* name, int nParamsNamed, ...);
+  void MakePresetFromChunk(const char* name, const ByteChunk* chunk);
+  // blob is base64; the chunk is sizeOfChunk bytes, zero-padded or cut to fit.
+  void MakePresetFromBlob(const char* name, const char* blob, int sizeOfChunk);
+
+  // Developer aids: write the current values as a MakePresetFromNamedParams call, or
+  // the current preset as a MakePresetFromBlob call. False when nothing was written.
+  bool DumpPresetSrcCode(const char* filename, const char* const* paramEnumNames);
+  bool DumpPresetBlob(const char* filename);
+
+  // Parameter traffic. A change from the editor is stored, reported to the host and
+  // passed to OnParamChange, under the plug-in lock.
+  void SetParameterFromGUI(int idx, double normalizedValue);
+  // Reports every parameter's value to the host.
+  void DirtyParameters();
+  // OnParamChange for every parameter, from index 0 upward.
+  void OnParamReset();
 
   // Parameters: null outside the list.
   int NParams() const { return mParams.GetSize(); }
@@ -99,6 +172,15 @@ public:
   WDL_Mutex* GetMutex() { return &mMutex; }
 
 protected:
+  // Where the adapter records what it learnt of the host.
+  void SetHostIdentity(int host, int hostVersion)
+  {
+    mHost = host;
+    mHostVersion = hostVersion;
+  }
+
+  IPreset* GetPreset(int idx) const { return mPresets.Get(idx); }
+
   struct ChannelIO
   {
     int mIn, mOut;
@@ -141,9 +223,10 @@ private:
   double mSampleRate = 44100.0;
   int mBlockSize = 0;
   int mLatency;
-  int mNPresets;
   WDL_PtrList_DeleteOnDestroy<IParam> mParams;
   IGraphics* mGraphics = nullptr;
+  WDL_PtrList_DeleteOnDestroy<IPreset> mPresets;
+  int mCurrentPresetIdx = 0;
   WDL_TypedBuf<double*> mInData;
   WDL_TypedBuf<double*> mOutData;
   WDL_PtrList_DeleteOnDestroy<InChannel> mInChannels;
