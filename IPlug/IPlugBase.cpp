@@ -111,6 +111,8 @@ void IPlugBase::AttachGraphics(IGraphics* graphics)
   const int n = NParams();
   for (int i = 0; i < n; ++i) graphics->SetParameterFromPlug(i, GetParam(i)->GetNormalized(), true);
   graphics->PrepDraw();
+  // The plug-in owns its context; a replaced one would otherwise leak.
+  if (mGraphics != graphics) delete mGraphics;
   mGraphics = graphics;
 }
 

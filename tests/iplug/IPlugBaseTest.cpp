@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <thread>
 #include <vector>
 
@@ -310,7 +311,7 @@ TEST(IPlugBase, MutexIsRecursiveAndExclusive)
   p.OnParamChange(0);
   p.OnActivate(true);
 
-  bool entered = false;
+  std::atomic<bool> entered{false};
   std::thread other([&] {
     m->Lock();
     entered = true;
