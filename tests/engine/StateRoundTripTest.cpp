@@ -23,46 +23,15 @@ public:
   std::vector<int> changes;
 };
 
-// Re-ranges a dynamics slot's attack and release for a type, keeping their knob
-// positions; the strip's own type change does the same.
-void RerangeForType(IPlugBase* plug, int slot)
-{
-  IParam* type = plug->GetParam(slot == 0 ? kDyn1Type : kDyn2Type);
-  IParam* attack = plug->GetParam(slot == 0 ? kDyn1Attack : kDyn2Attack);
-  IParam* release = plug->GetParam(slot == 0 ? kDyn1Release : kDyn2Release);
-  const char* attackName = slot == 0 ? "Dyn. 1 Attack" : "Dyn. 2 Attack";
-  const char* releaseName = slot == 0 ? "Dyn. 1 Release" : "Dyn. 2 Release";
-  const double tA = attack->GetNormalized(), tR = release->GetNormalized();
-  switch (type->Int())
-  {
-    case 0:
-      attack->InitDouble(attackName, 1.0, 1.0, 30.0, 0.1, "ms");
-      release->InitDouble(releaseName, 100.0, 100.0, 4000.0, 0.1, "ms");
-      break;
-    case 1:
-      attack->InitDouble(attackName, 0.02, 0.02, 0.8, 0.01, "ms");
-      release->InitDouble(releaseName, 50.0, 50.0, 1200.0, 0.1, "ms");
-      break;
-    case 3:
-      attack->InitDouble(attackName, 1.0, 1.0, 30.0, 0.1, "ms");
-      release->InitDouble(releaseName, 50.0, 50.0, 1000.0, 0.1, "ms");
-      break;
-    default: break; // OPTO keeps the ranges it had
-  }
-  attack->SetNormalized(tA);
-  release->SetNormalized(tR);
-}
-
-// Every parameter at a random position, both dynamics types chosen first and their
-// attack and release re-ranged accordingly.
+// Every parameter at a random position, both dynamics types chosen first; the type
+// change re-ranges their attack and release.
 void Randomise(IPlugBase* plug, std::mt19937& rng)
 {
   std::uniform_real_distribution<double> unit(0.0, 1.0);
-  for (int slot = 0; slot < 2; ++slot)
+  for (int type : {kDyn1Type, kDyn2Type})
   {
-    plug->GetParam(slot == 0 ? kDyn1Type : kDyn2Type)
-        ->Set((double) std::uniform_int_distribution<int>(0, 3)(rng));
-    RerangeForType(plug, slot);
+    plug->GetParam(type)->Set((double) std::uniform_int_distribution<int>(0, 3)(rng));
+    plug->OnParamChange(type);
   }
   for (int i = 0; i < kNumParams; ++i)
     if (i != kDyn1Type && i != kDyn2Type) plug->GetParam(i)->SetNormalized(unit(rng));
@@ -119,7 +88,6 @@ TEST(StripState, SaveAndRestoreReproducesEveryParameter)
     ASSERT_TRUE(src->SerializeState(&c));
     ASSERT_EQ(c.Size(), 320);
     ASSERT_EQ(dst->UnserializeState(&c, 0), 320);
-    for (int slot = 0; slot < 2; ++slot) RerangeForType(dst.get(), slot);
 
     for (int i = 0; i < kNumParams; ++i)
     {
