@@ -105,6 +105,12 @@ TEST(BiquadDesigns, PeakGainsAndTheAllPassAtZeroDecibels)
   EXPECT_NEAR(std::abs(eq.Response(Dsp::kPi)), 1, 1e-14);
   eq.Setup(0.1, -6, 1.5);
   EXPECT_NEAR(std::abs(eq.Response(W(0.1))), std::pow(10, -6.0 / 20), 1e-12);
+  // Octaves to Q, warped: 1/Q = 2 sinh(ln 2 / 2 * bw * w / sin w).
+  const double q = 1 / (2 * std::sinh(std::log(2.0) / 2 * 1.5 * W(0.1) / std::sin(W(0.1))));
+  Mono<Dsp::BiquadEq> byQ;
+  byQ.SetupQ(0.1, -6, q);
+  for (double g : {0.02, 0.07, 0.13, 0.3})
+    EXPECT_NEAR(std::abs(eq.Response(W(g))), std::abs(byQ.Response(W(g))), 1e-14);
 
   // 0 dB: magnitude 1 everywhere, yet the phase turns (at the centre it inverts).
   eq.SetupQ(0.1, 0, 2);
@@ -145,6 +151,51 @@ TEST(BiquadDesigns, ShelvesAtDcNyquistAndCorner)
       EXPECT_NEAR(std::abs(hs.Response(0)), 1, 1e-12);
       EXPECT_NEAR(std::abs(hs.Response(W(0.2))) / half, 1, 0.02);
     }
+}
+
+// Every design is its analogue prototype (corner at 1 rad/s) under the bilinear
+// transform warped to put the corner at f: |H(e^jw)| = |Ha(j tan(w/2) / tan(pi f))|.
+TEST(BiquadDesigns, MagnitudesMatchTheAnaloguePrototypes)
+{
+  const double f = 0.07;
+  const double q = 1.3;
+  const double gain = 7.5;
+  const double A = std::pow(10, gain / 40);
+  for (double slope : {0.5, 1.0, 1.7})
+  {
+    const double qs = 1 / std::sqrt((A + 1 / A) * (1 / slope - 1) + 2); // slope 1: 1/sqrt(2)
+    using Analogue = std::function<Complex(Complex)>;
+    const std::vector<std::pair<std::function<Complex(double)>, Analogue>> cases = {
+      {[&](double w) { Mono<Dsp::BiquadLp> d; d.Setup(f, q); return d.Response(w); },
+       [&](Complex s) { return 1.0 / (s * s + s / q + 1.0); }},
+      {[&](double w) { Mono<Dsp::BiquadHp> d; d.Setup(f, q); return d.Response(w); },
+       [&](Complex s) { return s * s / (s * s + s / q + 1.0); }},
+      {[&](double w) { Mono<Dsp::BiquadBp2> d; d.Setup(f, q); return d.Response(w); },
+       [&](Complex s) { return (s / q) / (s * s + s / q + 1.0); }},
+      {[&](double w) { Mono<Dsp::BiquadBs> d; d.Setup(f, q); return d.Response(w); },
+       [&](Complex s) { return (s * s + 1.0) / (s * s + s / q + 1.0); }},
+      {[&](double w) { Mono<Dsp::BiquadEq> d; d.SetupQ(f, gain, q); return d.Response(w); },
+       [&](Complex s) { return (s * s + s * (A / q) + 1.0) / (s * s + s / (A * q) + 1.0); }},
+      {[&](double w) { Mono<Dsp::BiquadLs> d; d.Setup(f, gain, slope); return d.Response(w); },
+       [&](Complex s) {
+         const double r = std::sqrt(A) / qs;
+         return A * (s * s + r * s + A) / (A * s * s + r * s + 1.0);
+       }},
+      {[&](double w) { Mono<Dsp::BiquadHs> d; d.Setup(f, gain, slope); return d.Response(w); },
+       [&](Complex s) {
+         const double r = std::sqrt(A) / qs;
+         return A * (A * s * s + r * s + 1.0) / (s * s + r * s + A);
+       }},
+    };
+    for (size_t i = 0; i < cases.size(); ++i)
+      for (double g : {0.003, 0.03, 0.07, 0.12, 0.3, 0.45})
+      {
+        const double w = W(g);
+        const Complex s(0, std::tan(w / 2) / std::tan(Dsp::kPi * f));
+        EXPECT_NEAR(std::abs(cases[i].first(w)), std::abs(cases[i].second(s)), 1e-12)
+          << "case " << i << " slope " << slope << " at " << g;
+      }
+  }
 }
 
 TEST(BiquadDesigns, HighPassInvertsANyquistSinusoid)

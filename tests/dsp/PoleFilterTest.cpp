@@ -211,6 +211,35 @@ class TestLayout : public Dsp::LayoutSpace<4>
 {
 };
 
+TEST(PoleFilters, RealRootsCollectInStageZeroAndPairsTakeTheHighestFreeStage)
+{
+  TestLayout layout;
+  layout.Poles().SetCount(4);
+  layout.Poles().GetNth(0) = 0.5;
+  layout.Poles().GetNth(1) = -0.25;           // stage 0 now holds two: they move to stage 1
+  layout.Poles().GetNth(2) = Complex(0.3, 0.4); // the pair takes stage 0, the last free one
+  layout.Poles().GetNth(3) = Complex(0.3, -0.4);
+  layout.Zeros().SetCount(3);
+  layout.Zeros().GetNth(0) = Complex(-0.5, 0.5);
+  layout.Zeros().GetNth(1) = Complex(-0.5, -0.5);
+  layout.Zeros().GetNth(2) = 0.75;
+  layout.SetNormal(0, 2);
+  Dsp::CascadeSpace<2> cascade;
+  layout.Realize(&cascade);
+  ASSERT_EQ(cascade.GetStageCount(), 2);
+  const Dsp::Stage* s = cascade.Stages();
+  EXPECT_EQ(s[1].a[1], 0.25);   // r1 + r2
+  EXPECT_EQ(s[1].a[2], 0.125);  // -r1 r2
+  EXPECT_EQ(s[0].a[1], 0.6);    // 2 Re
+  EXPECT_EQ(s[0].a[2], -(0.3 * 0.3 + 0.4 * 0.4));
+  EXPECT_EQ(s[1].b[0], 0.5);    // |c|^2, -2 Re, 1: the zero pair, unscaled
+  EXPECT_EQ(s[1].b[1], 1);
+  EXPECT_EQ(s[1].b[2], 1);
+  EXPECT_DOUBLE_EQ(s[0].b[1] / s[0].b[0], -1 / 0.75); // (-r + z^-1), scaled
+  EXPECT_EQ(s[0].b[2], 0);
+  EXPECT_NEAR(std::abs(cascade.Response(0)), 2, 1e-15);
+}
+
 TEST(PoleFilters, ProgrammingErrorsAreFatal)
 {
   TestLayout layout;
