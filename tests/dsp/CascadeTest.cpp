@@ -235,29 +235,23 @@ TEST(Cascade, StageCountOutsideTheCapacityIsFatal)
 template <typename Td, typename Ts>
 void ExpectInterleaveMatchesStridedRule(int channels, size_t frames)
 {
-  std::vector<std::vector<Ts>> planes(channels, std::vector<Ts>(frames));
-  std::vector<const Ts*> src;
+  std::vector<std::vector<Ts>> planes(channels, std::vector<Ts>(frames + 1, Ts(-7)));
+  std::vector<Ts*> ptrs;
   for (int c = 0; c < channels; ++c)
   {
     for (size_t i = 0; i < frames; ++i) planes[c][i] = static_cast<Ts>(100 * c + i + 0.5);
-    src.push_back(planes[c].data());
+    ptrs.push_back(planes[c].data());
   }
-  std::vector<Td> interleaved(frames * channels + 1, Td(-7));
-  Dsp::interleave(channels, frames, interleaved.data(), src.data());
-  for (size_t i = 0; i < frames; ++i)
-    for (int c = 0; c < channels; ++c)
-      EXPECT_EQ(interleaved[i * channels + c], static_cast<Td>(planes[c][i]));
-  EXPECT_EQ(interleaved.back(), Td(-7)); // nothing written past the frames
+  std::vector<Td> interleaved(frames * channels + 1, Td(-7)); // one guard value each
+  Dsp::interleave(channels, frames, interleaved.data(), ptrs.data());
+  for (size_t i = 0; i < frames * channels; ++i)
+    EXPECT_EQ(interleaved[i], static_cast<Td>(planes[i % channels][i / channels]));
+  EXPECT_EQ(interleaved.back(), Td(-7));
 
-  std::vector<std::vector<Ts>> back(channels, std::vector<Ts>(frames + 1, Ts(-7)));
-  std::vector<Ts*> dest;
-  for (auto& b : back) dest.push_back(b.data());
-  Dsp::deinterleave(channels, frames, dest.data(), interleaved.data());
-  for (int c = 0; c < channels; ++c)
-  {
-    for (size_t i = 0; i < frames; ++i) EXPECT_EQ(back[c][i], planes[c][i]);
-    EXPECT_EQ(back[c][frames], Ts(-7));
-  }
+  const std::vector<std::vector<Ts>> original = planes;
+  for (auto& p : planes) p.assign(frames + 1, Ts(-7));
+  Dsp::deinterleave(channels, frames, ptrs.data(), interleaved.data());
+  EXPECT_EQ(planes, original);
 }
 
 TEST(Interleave, TwoAndMoreChannelsFollowTheStridedRule)
@@ -267,7 +261,7 @@ TEST(Interleave, TwoAndMoreChannelsFollowTheStridedRule)
     ExpectInterleaveMatchesStridedRule<double, double>(2, frames);
     ExpectInterleaveMatchesStridedRule<double, float>(2, frames);
     ExpectInterleaveMatchesStridedRule<double, double>(3, frames);
-    ExpectInterleaveMatchesStridedRule<float, double>(5, frames);
+    ExpectInterleaveMatchesStridedRule<float, float>(5, frames);
   }
 }
 
