@@ -74,41 +74,80 @@ namespace {
 
 using History = CascadeFilter::History;
 
-struct Coefficients
+// The value of one sample position across C channels: a double for one channel; for
+// two, a two-lane vector so that left and right share each operation. A lane does
+// exactly the scalar arithmetic (no fused multiply-add), so results are identical.
+template <int C>
+struct Lanes;
+
+template <>
+struct Lanes<1>
 {
-  double a1, a2, b0, b1, b2;
+  using V = double;
+  static V Splat(double a) { return a; }
+  static V Pack(const double* x) { return x[0]; }
+  static void Unpack(V v, double* x) { x[0] = v; }
 };
 
-Coefficients Load(const Stage& s)
+#if defined(__GNUC__)
+template <>
+struct Lanes<2>
 {
-  return {s.a[1], s.a[2], s.b[0], s.b[1], s.b[2]};
+  typedef double V __attribute__((vector_size(16)));
+  static V Splat(double a) { return V{a, a}; }
+  static V Pack(const double* x) { return V{x[0], x[1]}; }
+  static void Unpack(V v, double* x)
+  {
+    x[0] = v[0];
+    x[1] = v[1];
+  }
+};
+#endif
+
+template <typename V>
+struct Coefficients
+{
+  V a1, a2, b0, b1, b2;
+};
+
+template <int C>
+Coefficients<typename Lanes<C>::V> Load(const Stage& s)
+{
+  using L = Lanes<C>;
+  return {L::Splat(s.a[1]), L::Splat(s.a[2]), L::Splat(s.b[0]), L::Splat(s.b[1]),
+          L::Splat(s.b[2])};
 }
 
 struct DirectFormI
 {
-  static double Tick(const Coefficients& k, double* v, double x)
+  template <typename V>
+  static V Tick(const Coefficients<V>& k, V& x1, V& x2, V& y1, V& y2, V x, V)
   {
-    const double y = k.b1 * v[0] + k.b0 * x + k.b2 * v[1] + k.a1 * v[2] + k.a2 * v[3];
-    v[1] = v[0];
-    v[0] = x;
-    v[3] = v[2];
-    v[2] = y;
+    const V y = k.b1 * x1 + k.b0 * x + k.b2 * x2 + k.a1 * y1 + k.a2 * y2;
+    x2 = x1;
+    x1 = x;
+    y2 = y1;
+    y1 = y;
     return y;
   }
 };
 
 struct DirectFormII
 {
-  static double Tick(const Coefficients& k, double* v, double x)
+  template <typename V>
+  static V Tick(const Coefficients<V>& k, V& w1, V& w2, V& w3, V&, V x, V offset)
   {
-    const double w = x + k.a1 * v[0] + k.a2 * v[1] + 1e-25;
-    const double y = k.b0 * w + k.b1 * v[0] + k.b2 * v[1];
-    v[2] = v[1];
-    v[1] = v[0];
-    v[0] = w;
+    const V w = x + k.a1 * w1 + k.a2 * w2 + offset;
+    const V y = k.b0 * w + k.b1 * w1 + k.b2 * w2;
+    w3 = w2;
+    w2 = w1;
+    w1 = w;
     return y;
   }
 };
+
+// Keeps a silent Direct Form II recursion out of subnormal numbers.
+constexpr double kOffset = 1e-25;
 
 // Any channel and stage count, straight from the members.
 template <class Form, typename T>
@@ -121,38 +160,54 @@ void RunAny(size_t frames, T* dest, std::ptrdiff_t step, int channels, int stage
     for (int c = 0; c < channels; ++c)
     {
       double x = dest[c];
-      for (int s = 0; s < stages; ++s, ++h) x = Form::Tick(Load(stage[s]), h->v, x);
+      for (int s = 0; s < stages; ++s, ++h)
+        x = Form::Tick(Load<1>(stage[s]), h->v[0], h->v[1], h->v[2], h->v[3], x, kOffset);
       dest[c] = static_cast<T>(x);
     }
   }
 }
 
 // The common shapes: coefficients and history copied to locals so that the
-// compiler keeps them in registers (the buffer could alias the members). Same
-// per-frame order and arithmetic as RunAny, so the results are bit-identical.
+// compiler keeps them in registers (the buffer could alias the members), and the
+// channels of a frame processed side by side. Each channel still passes its stages
+// in order on every frame, so the results are bit-identical to RunAny.
 template <class Form, int C, int S, typename T>
 void RunFixed(size_t frames, T* dest, std::ptrdiff_t step, const Stage* stage, History* history)
 {
-  Coefficients k[S];
-  for (int s = 0; s < S; ++s) k[s] = Load(stage[s]);
-  double v[C][S][4];
-  for (int c = 0; c < C; ++c)
-    for (int s = 0; s < S; ++s)
-      for (int j = 0; j < 4; ++j) v[c][s][j] = history[c * S + s].v[j];
+  using L = Lanes<C>;
+  using V = typename L::V;
+  Coefficients<V> k[S];
+  V v[S][4];
+  for (int s = 0; s < S; ++s)
+  {
+    k[s] = Load<C>(stage[s]);
+    for (int j = 0; j < 4; ++j)
+    {
+      double lanes[C];
+      for (int c = 0; c < C; ++c) lanes[c] = history[c * S + s].v[j];
+      v[s][j] = L::Pack(lanes);
+    }
+  }
+  const V offset = L::Splat(kOffset);
 
   for (size_t i = 0; i < frames; ++i, dest += step)
   {
-    for (int c = 0; c < C; ++c)
-    {
-      double x = dest[c];
-      for (int s = 0; s < S; ++s) x = Form::Tick(k[s], v[c][s], x);
-      dest[c] = static_cast<T>(x);
-    }
+    double in[C];
+    for (int c = 0; c < C; ++c) in[c] = dest[c];
+    V x = L::Pack(in);
+    for (int s = 0; s < S; ++s) x = Form::Tick(k[s], v[s][0], v[s][1], v[s][2], v[s][3], x, offset);
+    double out[C];
+    L::Unpack(x, out);
+    for (int c = 0; c < C; ++c) dest[c] = static_cast<T>(out[c]);
   }
 
-  for (int c = 0; c < C; ++c)
-    for (int s = 0; s < S; ++s)
-      for (int j = 0; j < 4; ++j) history[c * S + s].v[j] = v[c][s][j];
+  for (int s = 0; s < S; ++s)
+    for (int j = 0; j < 4; ++j)
+    {
+      double lanes[C];
+      L::Unpack(v[s][j], lanes);
+      for (int c = 0; c < C; ++c) history[c * S + s].v[j] = lanes[c];
+    }
 }
 
 template <class Form, typename T>
@@ -161,16 +216,21 @@ void Run(size_t frames, T* dest, int skip, int channels, int stages, const Stage
 {
   if (channels <= 0 || stages <= 0) return;
   const std::ptrdiff_t step = channels + skip;
-  switch (channels * 4 + stages)
+  if (channels == 1 && stages <= 3)
   {
-    case 1 * 4 + 1: return RunFixed<Form, 1, 1>(frames, dest, step, stage, history);
-    case 1 * 4 + 2: return RunFixed<Form, 1, 2>(frames, dest, step, stage, history);
-    case 1 * 4 + 3: return RunFixed<Form, 1, 3>(frames, dest, step, stage, history);
-    case 2 * 4 + 1: return RunFixed<Form, 2, 1>(frames, dest, step, stage, history);
-    case 2 * 4 + 2: return RunFixed<Form, 2, 2>(frames, dest, step, stage, history);
-    case 2 * 4 + 3: return RunFixed<Form, 2, 3>(frames, dest, step, stage, history);
-    default: return RunAny<Form>(frames, dest, step, channels, stages, stage, history);
+    if (stages == 1) return RunFixed<Form, 1, 1>(frames, dest, step, stage, history);
+    if (stages == 2) return RunFixed<Form, 1, 2>(frames, dest, step, stage, history);
+    return RunFixed<Form, 1, 3>(frames, dest, step, stage, history);
   }
+#if defined(__GNUC__)
+  if (channels == 2 && stages <= 3)
+  {
+    if (stages == 1) return RunFixed<Form, 2, 1>(frames, dest, step, stage, history);
+    if (stages == 2) return RunFixed<Form, 2, 2>(frames, dest, step, stage, history);
+    return RunFixed<Form, 2, 3>(frames, dest, step, stage, history);
+  }
+#endif
+  RunAny<Form>(frames, dest, step, channels, stages, stage, history);
 }
 
 } // namespace
