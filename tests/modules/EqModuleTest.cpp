@@ -158,7 +158,7 @@ TEST(AnalogEq, HighPassKeepsTheSignsOfAnAlternatingInput)
     ASSERT_EQ(x[2 * i], x[2 * i + 1]);
   }
   // The realised filter alone inverts there.
-  EXPECT_NEAR(eq.hpFilter.Response(M_PI).real(), -1.0, 1e-12);
+  EXPECT_NEAR(eq.hpFilter.Response(kTwoPi / 2).real(), -1.0, 1e-12);
 }
 
 TEST(AnalogEq, BandRunsUntilItsSmoothedGainIsExactlyZero)
@@ -366,13 +366,6 @@ TEST(AnalogEq, PeakBandsReachTheirGainAtTheirCentres)
     const double measured = SineGain(eq, k.hz);
     EXPECT_NEAR(measured, Magnitude(eq.*k.band, k.hz), 1e-9 * measured) << k.hz;
     EXPECT_NEAR(measured, DbToGain(k.db), 1e-9 * measured) << k.hz;
-    // Half an octave off the centre the band gives less.
-    analog_eq off;
-    Flat(off);
-    off.*k.freq = k.hz / kRate;
-    off.*k.gain = k.db;
-    off.*k.qField = k.q;
-    EXPECT_LT(std::fabs(20 * std::log10(SineGain(off, k.hz * 1.4))), std::fabs(k.db) - 0.5) << k.hz;
   }
 }
 
