@@ -35,6 +35,8 @@ void analog_eq::designLowPass()
 
 void analog_eq::process(double* buffer, int frames)
 {
+  // The filters take the count as a size: a negative one would run far past the buffer.
+  if (frames < 0) return;
   // A 10 ms time constant counted in blocks: k blocks per second.
   if (frames != 0 && frames != lastFrames)
   {

@@ -21,7 +21,7 @@ public:
   analog_eq() = default;
   virtual ~analog_eq() = default;
 
-  // frames interleaved stereo frames in place (<= 4096 with analogueOn).
+  // frames interleaved stereo frames in place; a negative count does nothing.
   void process(double* buffer, int frames);
   virtual void setStereo(bool stereo) { isStereo = stereo; }
 

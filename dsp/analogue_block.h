@@ -25,7 +25,8 @@ public:
   // mode 0: EQ and VCA colour; 1: FET (tolerances swapped); 2: opto. flag is kept
   // for the owners' reference and changes no processing.
   void init(int sampleRate, bool flag, int mode);
-  // frames (<= kMaxFrames) interleaved stereo frames, in place.
+  // frames interleaved stereo frames, in place; any length (the shaping runs in
+  // pieces of kMaxFrames).
   void process(double* buffer, int frames);
   virtual void setStereo(bool stereo) { isStereo = stereo; }
 

@@ -8,6 +8,7 @@ void saturator::init(int, double even, double second, double trimL, double trimR
   spec.sampleRate = 1.0;
   spec.cutoffFreq = 0.064;
   spec.passbandRippleDb = 0.5;
+  shapeFilter.Reset();
   shapeFilter.Setup(spec);
   evenAmount = even;
   secondAmount = second;
@@ -17,6 +18,19 @@ void saturator::init(int, double even, double second, double trimL, double trimR
 }
 
 void saturator::shape(double* buffer, int frames, bool stereo)
+{
+  // The copy holds kMaxFrames; a longer block is shaped piece by piece, which the
+  // filter's carried history makes identical to one pass.
+  while (frames > kMaxFrames)
+  {
+    shapePiece(buffer, kMaxFrames, stereo);
+    buffer += 2 * kMaxFrames;
+    frames -= kMaxFrames;
+  }
+  if (frames > 0) shapePiece(buffer, frames, stereo);
+}
+
+void saturator::shapePiece(double* buffer, int frames, bool stereo)
 {
   const int n = 2 * frames;
   for (int i = 0; i < n; ++i) scratch[i] = buffer[i];

@@ -17,8 +17,8 @@ public:
   void init(int sampleRate, double even, double second, double trimL, double trimR);
   virtual void setStereo(bool stereo) { isStereo = stereo; }
 
-  // Adds the harmonics of frames (<= kMaxFrames) interleaved stereo frames in place;
-  // stereo scales the copy's channels by their trims.
+  // Adds the harmonics of frames interleaved stereo frames in place; stereo scales
+  // the copy's channels by their trims.
   void shape(double* buffer, int frames, bool stereo);
 
   Dsp::ChebyILowPass<4, 2> shapeFilter;
@@ -28,4 +28,7 @@ public:
   double trimRight = 0.0;
   bool isStereo = false;
   alignas(16) double scratch[2 * kMaxFrames] = {};
+
+private:
+  void shapePiece(double* buffer, int frames, bool stereo);
 };
