@@ -64,6 +64,9 @@ void analog_eq::process(double* buffer, int frames)
     for (int i = 0; i < 2 * frames; ++i) buffer[i] = -buffer[i];
   }
 
+  // The low-pass filters each block once, whichever step drives it: run twice on the
+  // block a boost begins, or not at all on the block it ends, it would click.
+  bool lpRan = false;
   if (lpOn && !lpAuto)
   {
     if (lpFreq != sLpFreq.value)
@@ -72,6 +75,7 @@ void analog_eq::process(double* buffer, int frames)
       designLowPass();
     }
     lpFilter.ProcessII((size_t) frames, buffer);
+    lpRan = true;
   }
 
   if (highShelfFreq != sHighShelfFreq.value || highShelfGain != sHighShelfGain.value)
@@ -93,7 +97,7 @@ void analog_eq::process(double* buffer, int frames)
       sLpFreq.step(lpFreq);
       designLowPass();
     }
-    lpFilter.ProcessII((size_t) frames, buffer);
+    if (!lpRan) lpFilter.ProcessII((size_t) frames, buffer);
   }
   else if (highShelfGain <= 0.0)
   {
@@ -104,6 +108,8 @@ void analog_eq::process(double* buffer, int frames)
     }
     else if (lpHz < 20000)
     {
+      // Handing back from the boost: the user's low-pass takes over from this block.
+      if (lpAuto && !lpRan) lpFilter.ProcessII((size_t) frames, buffer);
       lpOn = true;
       lpAuto = false;
       lpFreq = lpUserFreq;

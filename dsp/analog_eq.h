@@ -15,7 +15,14 @@ public:
   {
     double value = 0.0;
     double c = 0.0;
-    void step(double target) { value = (1.0 - c) * target + c * value; }
+    // Where rounding stalls the glide short of its target (one unit in the last place
+    // away, or at the smallest subnormal when c > 0.5), it lands on the target instead
+    // of staying "moving" forever.
+    void step(double target)
+    {
+      const double next = (1.0 - c) * target + c * value;
+      value = next == value ? target : next;
+    }
   };
 
   analog_eq() = default;

@@ -435,3 +435,58 @@ TEST(AnalogEq, PassFiltersAreThreeDecibelsDownAtTheirCutoffs)
     EXPECT_NEAR(measured, std::sqrt(0.5), 1e-9);
   }
 }
+
+// The user's low-pass filters every block exactly once while a high-shelf boost comes
+// and goes. Filtering twice (the block a boost begins) or not at all (the block the
+// boost's smoothed gain reaches 0) would click; the module must match a chain that
+// runs the low-pass and then the shelf once per block at the module's own settings.
+TEST(AnalogEq, LowPassRunsOncePerBlockAcrossABoost)
+{
+  analog_eq eq;
+  Flat(eq);
+  eq.lpFreq = eq.lpUserFreq = 10000.0 / kRate;
+  eq.lpHz = 10000;
+  eq.lpOn = true;
+  Dsp::ButterLowPass<2, 2> lp;
+  Dsp::BiquadHighShelf<2> shelf;
+
+  const int block = 256; // c > 0.5: the glide must still come to rest
+  int handBacks = 0, autoBlocks = 0;
+  for (int b = 0; b < 3300; ++b)
+  {
+    if (b == 100) eq.highShelfGain = 15 * 1.08;
+    if (b == 200) eq.highShelfGain = 0.0;
+    const auto in = Noise(block, 1000 + b);
+    auto out = in;
+    const bool wasAuto = eq.lpAuto;
+    eq.process(out.data(), block);
+    autoBlocks += eq.lpAuto;
+    handBacks += wasAuto && !eq.lpAuto;
+
+    auto ref = in;
+    lp.Setup(Dsp::Spec{2, 1.0, eq.sLpFreq.value, 0.0});
+    lp.ProcessII((size_t) block, ref.data());
+    shelf.Setup(eq.sHighShelfFreq.value, eq.sHighShelfGain.value, 0.5);
+    if (eq.sHighShelfGain.value != 0.0) shelf.ProcessII((size_t) block, ref.data());
+    ASSERT_EQ(out, ref) << "block " << b;
+  }
+  EXPECT_GT(autoBlocks, 100);
+  EXPECT_EQ(handBacks, 1);
+  EXPECT_EQ(eq.sHighShelfGain.value, 0.0);
+  EXPECT_EQ(eq.lpFreq, eq.lpUserFreq);
+}
+
+// Every glide comes to rest exactly on its target, so a band whose knob has stopped
+// also stops being redesigned, whatever the block length.
+TEST(AnalogEq, GlidesComeToRestOnTheirTargets)
+{
+  for (double c : {0.2, 0.56, 0.9})
+    for (double target : {0.3, -7.25, 0.0, 1e-300})
+    {
+      analog_eq::Smoother s;
+      s.c = c;
+      s.value = 12.0;
+      for (int i = 0; i < 20000 && s.value != target; ++i) s.step(target);
+      EXPECT_EQ(s.value, target) << c << " " << target;
+    }
+}
