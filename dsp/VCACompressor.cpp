@@ -39,7 +39,10 @@ void VCACompressor::processComp(double* buffer, int frames)
 
     double e = env - thr;
     if (e <= 0.0) e = 0.0;
-    g = (e / rat + thr) / (thr + e);
+    // A silent detector at threshold 0 (before the engine has written one) would
+    // be 0/0 and leave the gain NaN for good; nothing is above threshold, so 1.
+    const double level0 = thr + e;
+    g = level0 > 0.0 ? (e / rat + thr) / level0 : 1.0;
     if (g < lowest) lowest = g;
   }
 

@@ -33,7 +33,9 @@ void expander::process(double* buffer, int frames)
 
     double u = thr - env;
     if (u < 0.0) u = 0.0;
-    g = (u / rat + env) / (u * rat + env);
+    // Threshold and envelope both 0 would be 0/0: nothing lies below threshold 0.
+    const double den = u * rat + env;
+    g = den > 0.0 ? (u / rat + env) / den : 1.0;
   }
 
   gain = g;

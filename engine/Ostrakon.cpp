@@ -44,6 +44,32 @@ int CompressorRate(int sampleRate, bool oversampling, int factor)
 {
   return oversampling ? sampleRate * factor : sampleRate;
 }
+
+// A compressor's rate-dependent coefficients and analogue block for the rate it
+// runs at: its sample rate, times the factor while it oversamples.
+void FollowProcessingRate(VintageFETCompressor& c)
+{
+  const int r = CompressorRate(c.sampleRate, c.oversampling, c.oversampleFactor);
+  c.attackCoef = TimeCoef(c.attackMs, r);
+  c.releaseCoef = TimeCoef(c.releaseMs, r);
+  c.analogue.init(r, true, 1);
+}
+
+void FollowProcessingRate(VCACompressor& c)
+{
+  const int r = CompressorRate(c.sampleRate, c.oversampling, c.oversampleFactor);
+  c.rmsCoef = std::exp(-1.0 / (r * 0.0825));
+  c.attackCoef = TimeCoef(c.attackMs, r);
+  c.releaseCoef = TimeCoef(c.releaseMs, r);
+  c.analogue.init(r, false, 0);
+}
+
+void FollowProcessingRate(VintageOptoCompressor& c)
+{
+  const int r = CompressorRate(c.sampleRate, c.oversampling, c.oversampleFactor);
+  c.setRate(r);
+  c.analogue.init(r, true, 2);
+}
 } // namespace
 
 Ostrakon::Ostrakon(const IPlugInstanceInfo&)
@@ -72,6 +98,18 @@ void Ostrakon::Reset()
     mVCA[s].init(sr);
     mFET[s].init((double) sr);
     mOpto[s].init((double) sr);
+    // init works at the base rate and leaves the VCA's attack and release alone, so
+    // an oversampling compressor, or a VCA after a rate change, would run with time
+    // constants for another rate.
+    if (mVCA[s].oversampling)
+      FollowProcessingRate(mVCA[s]);
+    else
+    {
+      mVCA[s].attackCoef = TimeCoef(mVCA[s].attackMs, sr);
+      mVCA[s].releaseCoef = TimeCoef(mVCA[s].releaseMs, sr);
+    }
+    if (mFET[s].oversampling) FollowProcessingRate(mFET[s]);
+    if (mOpto[s].oversampling) FollowProcessingRate(mOpto[s]);
     expander& x = mExpander[s];
     x.sampleRate = sr;
     x.attackCoef = std::exp(-1.0 / (double) (x.attackMs / 1000.0f * fsr));
@@ -141,8 +179,9 @@ void Ostrakon::OnType(int s)
   IParam* attack = GetParam(kSlot[s].attack);
   IParam* release = GetParam(kSlot[s].release);
   const double tA = attack->GetNormalized(), tR = release->GetNormalized();
-  const char* attackName = attack->GetNameForHost();
-  const char* releaseName = release->GetNameForHost();
+  // From the table, not GetNameForHost: InitDouble would copy the name onto itself.
+  const char* attackName = kOstrakonParams[kSlot[s].attack].name;
+  const char* releaseName = kOstrakonParams[kSlot[s].release].name;
   switch (GetParam(kSlot[s].type)->Int())
   {
     case 0:
@@ -176,26 +215,17 @@ void Ostrakon::OnOversampling(bool on)
   for (VintageFETCompressor& c : mFET)
   {
     c.oversampling = on;
-    const int r = CompressorRate(c.sampleRate, on, c.oversampleFactor);
-    c.attackCoef = TimeCoef(c.attackMs, r);
-    c.releaseCoef = TimeCoef(c.releaseMs, r);
-    c.analogue.init(r, true, 1);
+    FollowProcessingRate(c);
   }
   for (VCACompressor& c : mVCA)
   {
     c.oversampling = on;
-    const int r = CompressorRate(c.sampleRate, on, c.oversampleFactor);
-    c.rmsCoef = std::exp(-1.0 / (r * 0.0825));
-    c.attackCoef = TimeCoef(c.attackMs, r);
-    c.releaseCoef = TimeCoef(c.releaseMs, r);
-    c.analogue.init(r, false, 0);
+    FollowProcessingRate(c);
   }
   for (VintageOptoCompressor& c : mOpto)
   {
     c.oversampling = on;
-    const int r = CompressorRate(c.sampleRate, on, c.oversampleFactor);
-    c.setRate(r);
-    c.analogue.init(r, true, 2);
+    FollowProcessingRate(c);
   }
 }
 

@@ -110,6 +110,31 @@ TEST(AudioPath, AllocatesNothing)
   const long before = gAllocations.load();
   for (int n : {block, 1, 0, 512, Ostrakon::kMaxPieceFrames}) rig.Render(n);
   EXPECT_EQ(gAllocations.load() - before, 0);
+
+  // Every module on every path: each type in each slot, oversampling, analogue colour.
+  auto set = [&](int idx, double v) {
+    rig.plug->GetParam(idx)->Set(v);
+    rig.plug->OnParamChange(idx);
+  };
+  set(kDyn1Thresh, -40.0);
+  set(kDyn2Thresh, -40.0);
+  set(kDyn1Ratio, 10.0);
+  set(kDyn2Ratio, 10.0);
+  set(kLowMidGain, 9.0);
+  set(kHiPassFreq, 80.0);
+  for (int over = 0; over < 2; ++over)
+    for (int analogue = 0; analogue < 2; ++analogue)
+      for (int type = 0; type < 4; ++type)
+      {
+        set(kOversampling, over);
+        set(kAnalogueOn, analogue);
+        set(kDyn1Type, type);
+        set(kDyn2Type, (type + 1) % 4);
+        const long start = gAllocations.load();
+        for (int n : {block, 0, 1, 700}) rig.Render(n);
+        EXPECT_EQ(gAllocations.load() - start, 0)
+            << "oversampling " << over << ", analogue " << analogue << ", type " << type;
+      }
 }
 
 TEST(AudioPath, TakesNoPlugInLock)
