@@ -18,7 +18,7 @@ void CopyBounded(char* dst, const char* src, int size)
   if (!src) src = "";
   int n = 0;
   while (n < size - 1 && src[n]) ++n;
-  memcpy(dst, src, (size_t) n);
+  memmove(dst, src, (size_t) n); // callers may pass a record's own text back
   dst[n] = 0;
 }
 
