@@ -318,7 +318,18 @@ void Ostrakon::processEq(double* buffer, int nFrames)
   GainAndPeaks(buffer, nFrames, GetParam(kEqInputGain)->DBToAmp(), peaks);
   mEq.process(buffer, nFrames);
   GainAndPeaks(buffer, nFrames, GetParam(kEqOutputGain)->DBToAmp(), peaks + 2);
-  PostMeters(mMeters.eq, peaks);
+  MergePiecePeaks(mEqPeaks, &mEqRan, peaks);
+  PostMeters(mMeters.eq, mEqPeaks);
+}
+
+void Ostrakon::MergePiecePeaks(double blockPeaks[kNumPeakMeters], bool* ran,
+                               const double peaks[kNumPeakMeters]) const
+{
+  // A block cut into pieces meters as one: peaks are the maximum over its pieces.
+  const bool merge = mLaterPiece && *ran;
+  for (int i = 0; i < kNumPeakMeters; ++i)
+    blockPeaks[i] = merge && blockPeaks[i] > peaks[i] ? blockPeaks[i] : peaks[i];
+  *ran = true;
 }
 
 void Ostrakon::processDyn(double* buffer, int nFrames, int s)
@@ -332,29 +343,38 @@ void Ostrakon::processDyn(double* buffer, int nFrames, int s)
   }
   double peaks[kNumPeakMeters];
   GainAndPeaks(buffer, nFrames, GetParam(sp.inGain)->DBToAmp(), peaks);
-  // Only the selected module runs; the others keep their state frozen.
+  // Only the selected module runs; the others keep their state frozen. Over the pieces
+  // of one block a compressor reads its smallest gain, the expander its last.
+  const bool laterPiece = mLaterPiece && mDynRan[s];
+  double reading = mGainReduction[s];
+  bool blockMinimum = false;
   switch (GetParam(sp.type)->Int())
   {
     case 0:
       mVCA[s].process(buffer, nFrames);
-      mGainReduction[s] = (double) (float) mVCA[s].minGain;
+      reading = (double) (float) mVCA[s].minGain;
+      blockMinimum = true;
       break;
     case 1:
       mFET[s].process(buffer, nFrames);
-      mGainReduction[s] = (double) (float) mFET[s].minGain;
+      reading = (double) (float) mFET[s].minGain;
+      blockMinimum = true;
       break;
     case 2:
       mOpto[s].process(buffer, nFrames);
-      mGainReduction[s] = (double) (float) mOpto[s].minGain;
+      reading = (double) (float) mOpto[s].minGain;
+      blockMinimum = true;
       break;
     case 3:
       mExpander[s].process(buffer, nFrames);
-      mGainReduction[s] = (double) (float) mExpander[s].gain;
+      reading = (double) (float) mExpander[s].gain;
       break;
     default: break;
   }
+  if (!(blockMinimum && laterPiece && mGainReduction[s] < reading)) mGainReduction[s] = reading;
   GainAndPeaks(buffer, nFrames, GetParam(sp.outGain)->DBToAmp(), peaks + 2);
-  PostMeters(mMeters.dyn[s], peaks);
+  MergePiecePeaks(mDynPeaks[s], &mDynRan[s], peaks);
+  PostMeters(mMeters.dyn[s], mDynPeaks[s]);
   if (IGraphics* g = GetGUI())
   {
     g->SetControlFromPlug(mMeters.gainReduction[0], mGainReduction[0]);
@@ -376,7 +396,9 @@ void Ostrakon::ProcessDoubleReplacing(double** inputs, double** outputs, int nFr
   }
 
   for (double& p : mPeaks) p = 0.0;
+  mEqRan = mDynRan[0] = mDynRan[1] = false;
   if (nFrames < 0) nFrames = 0;
+  mLaterPiece = false;
 
   // A zero-frame block still runs the stages once, so their meters read 0.
   int done = 0;
@@ -385,7 +407,9 @@ void Ostrakon::ProcessDoubleReplacing(double** inputs, double** outputs, int nFr
     const int n = nFrames - done < kMaxPieceFrames ? nFrames - done : kMaxPieceFrames;
     ProcessPiece(inputs, outputs, done, n);
     done += n;
+    mLaterPiece = true;
   } while (done < nFrames);
+  mLaterPiece = false; // stages called on their own are whole blocks
 
   if (IGraphics* g = GetGUI())
   {

@@ -91,6 +91,8 @@ private:
   void ProcessPiece(double** inputs, double** outputs, int offset, int nFrames);
   void RunStage(int stage, double* buffer, int nFrames);
   void PostMeters(const int controls[kNumPeakMeters], const double peaks[kNumPeakMeters]);
+  void MergePiecePeaks(double blockPeaks[kNumPeakMeters], bool* ran,
+                       const double peaks[kNumPeakMeters]) const;
   void OnThreshold(int slot, double t);
   void OnAttack(int slot, double t);
   void OnRelease(int slot, double t);
@@ -110,6 +112,12 @@ private:
   int mRouting[3] = {kStageDyn1, kStageEq, kStageDyn2};
 
   double mPeaks[kNumPeakMeters] = {};
+  // Stage meters of the current block, merged over its pieces.
+  double mEqPeaks[kNumPeakMeters] = {};
+  double mDynPeaks[2][kNumPeakMeters] = {};
+  bool mEqRan = false;
+  bool mDynRan[2] = {false, false};
+  bool mLaterPiece = false; // the pipeline is past the first piece of a block
   MeterControls mMeters;
   alignas(16) double mWork[2 * kMaxPieceFrames];
 };

@@ -233,3 +233,65 @@ TEST(Pipeline, MetersArePostedInOrderAndControlsDirtied)
   h.plug->ProcessDoubleReplacing(none, none, 0);
   for (int i = 0; i < 4; ++i) EXPECT_EQ(g->GetControl(idx[i])->GetValue(), 0.0);
 }
+
+// A block longer than a piece meters as one block: every stage's peaks are the maximum
+// over the pieces, and a compressor's reading is the smallest gain of the whole block,
+// as a twin fed the same audio in piece-sized blocks sees it over those blocks.
+TEST(Pipeline, LongBlocksMeterTheWholeBlockInEveryStage)
+{
+  const int piece = Ostrakon::kMaxPieceFrames, n = 3 * piece + 100;
+  std::vector<double> l(n), r(n);
+  for (int i = 0; i < n; ++i)
+  {
+    const double level = i < piece ? 0.9 : 0.05; // loud first piece, quiet rest
+    l[i] = level * std::sin(0.05 * i);
+    r[i] = level * std::cos(0.03 * i);
+  }
+  struct Rig
+  {
+    explicit Rig(int block) : h(block)
+    {
+      IGraphics* g = new IGraphics(h.plug.get(), 460, 640);
+      auto add = [&] {
+        const int idx = g->AttachControl(new IControl(h.plug.get()));
+        g->SetControlFromPlug(idx, 0.0); // spend the first value on the default
+        return idx;
+      };
+      for (int& i : mc.eq) i = add();
+      for (auto& d : mc.dyn)
+        for (int& i : d) i = add();
+      for (int& i : mc.gainReduction) i = add();
+      h.plug->SetMeterControls(mc);
+      h.plug->AttachGraphics(g);
+      h.Set(kHiMidGain, 6.0);
+      h.Set(kDyn1Thresh, -40.0);
+      h.Set(kDyn1Ratio, 8.0);
+    }
+    double Value(int idx) { return h.plug->GetGUI()->GetControl(idx)->GetValue(); }
+    StripHarness h;
+    Ostrakon::MeterControls mc;
+  };
+  Rig whole(n), pieces(piece);
+  std::vector<double> ol, orr;
+  whole.h.Run(l, r, ol, orr, n);
+
+  std::vector<double> maxima(9, 0.0);
+  double minGain = 1.0;
+  for (int done = 0; done < n; done += piece)
+  {
+    const int len = std::min(piece, n - done);
+    std::vector<double> bl(l.begin() + done, l.begin() + done + len), br(r.begin() + done, r.begin() + done + len);
+    pieces.h.Run(bl, br, ol, orr, len);
+    for (int i = 0; i < 4; ++i) maxima[i] = std::max(maxima[i], pieces.Value(pieces.mc.eq[i]));
+    for (int i = 0; i < 4; ++i) maxima[4 + i] = std::max(maxima[4 + i], pieces.Value(pieces.mc.dyn[0][i]));
+    minGain = std::min(minGain, pieces.Value(pieces.mc.gainReduction[0]));
+  }
+  for (int i = 0; i < 4; ++i)
+  {
+    EXPECT_EQ(whole.Value(whole.mc.eq[i]), maxima[i]) << i;
+    EXPECT_EQ(whole.Value(whole.mc.dyn[0][i]), maxima[4 + i]) << i;
+  }
+  EXPECT_LT(minGain, 0.5);
+  EXPECT_EQ(whole.Value(whole.mc.gainReduction[0]), minGain);
+  EXPECT_EQ(whole.h.plug->GetGainReduction(0), minGain);
+}
