@@ -3,6 +3,7 @@
 #include "dsp/DspAssert.h"
 
 #include <cmath>
+#include <utility>
 
 namespace Dsp {
 
@@ -233,6 +234,57 @@ void Run(size_t frames, T* dest, int skip, int channels, int stages, const Stage
   RunAny<Form>(frames, dest, step, channels, stages, stage, history);
 }
 
+#if defined(__GNUC__)
+// A few consecutive stages of a chain with their state in registers. The third
+// history word only records the second of the previous frame, so it is kept up to
+// date on the last frame alone, out of the recursion.
+template <int S>
+void RunChain(size_t frames, double* dest, const Coefficients<Lanes<2>::V>* kIn,
+              Lanes<2>::V (*vIn)[4], const bool* negate)
+{
+  using L = Lanes<2>;
+  using V = L::V;
+  if (frames == 0) return;
+  Coefficients<V> k[S];
+  V w1[S], w2[S], w3[S];
+  bool neg[S];
+  for (int s = 0; s < S; ++s)
+  {
+    k[s] = kIn[s];
+    w1[s] = vIn[s][0];
+    w2[s] = vIn[s][1];
+    w3[s] = vIn[s][2];
+    neg[s] = negate[s];
+  }
+  const V offset = L::Splat(kOffset);
+  auto tick = [&](double* f) {
+    V x = L::Pack(f);
+    for (int s = 0; s < S; ++s)
+    {
+      // The Direct Form II step, as in DirectFormII::Tick.
+      const V w = x + k[s].a1 * w1[s] + k[s].a2 * w2[s] + offset;
+      x = k[s].b0 * w + k[s].b1 * w1[s] + k[s].b2 * w2[s];
+      w2[s] = w1[s];
+      w1[s] = w;
+      if (neg[s]) x = -x;
+    }
+    L::Unpack(x, f);
+  };
+  for (size_t i = 0; i + 1 < frames; ++i, dest += 2) tick(dest);
+  for (int s = 0; s < S; ++s) w3[s] = w2[s];
+  tick(dest);
+  for (int s = 0; s < S; ++s)
+  {
+    vIn[s][0] = w1[s];
+    vIn[s][1] = w2[s];
+    vIn[s][2] = w3[s];
+  }
+}
+
+// Stages per pass over the block: as many as keep their state in registers.
+constexpr int kChainGroup = 3;
+#endif
+
 } // namespace
 
 template <typename T>
@@ -247,6 +299,76 @@ void CascadeFilter::ProcessII(size_t frames, T* dest, int skip)
 {
   DSP_ASSERT(m_channelCount<=0 || m_stageCount<=m_historyStages);
   Run<DirectFormII>(frames, dest, skip, m_channelCount, m_stageCount, m_stage, m_history);
+}
+
+void CascadeChain::Add(CascadeFilter* filter, bool negateAfter)
+{
+  DSP_ASSERT(filter->m_channelCount==2 && m_count<kMaxStages);
+  m_filter[m_count] = filter;
+  m_negate[m_count] = negateAfter;
+  ++m_count;
+}
+
+int CascadeChain::GetStageCount() const
+{
+  int n = 0;
+  for (int f = 0; f < m_count; ++f) n += m_filter[f]->m_stageCount;
+  return n;
+}
+
+void CascadeChain::ProcessII(size_t frames, double* dest)
+{
+  const int total = GetStageCount();
+  DSP_ASSERT(total<=kMaxStages);
+  if (total == 0) return;
+#if defined(__GNUC__)
+  using L = Lanes<2>;
+  Coefficients<L::V> k[kMaxStages];
+  L::V v[kMaxStages][4];
+  bool negate[kMaxStages] = {};
+  int g = 0;
+  for (int f = 0; f < m_count; ++f)
+  {
+    const CascadeFilter& c = *m_filter[f];
+    const int n = c.m_stageCount;
+    DSP_ASSERT(n<=c.m_historyStages);
+    for (int s = 0; s < n; ++s, ++g)
+    {
+      k[g] = Load<2>(c.m_stage[s]);
+      for (int j = 0; j < 4; ++j) v[g][j] = L::V{c.m_history[s].v[j], c.m_history[n + s].v[j]};
+    }
+    if (n > 0) negate[g - 1] = m_negate[f];
+  }
+  // Passes of a few stages each: the stages of one pass overlap their recursions, and
+  // each sample still meets every stage in order.
+  for (int start = 0; start < total; start += kChainGroup)
+  {
+    const int n = total - start < kChainGroup ? total - start : kChainGroup;
+    if (n == 4) RunChain<4>(frames, dest, k + start, v + start, negate + start);
+    else if (n == 3) RunChain<3>(frames, dest, k + start, v + start, negate + start);
+    else if (n == 2) RunChain<2>(frames, dest, k + start, v + start, negate + start);
+    else RunChain<1>(frames, dest, k + start, v + start, negate + start);
+  }
+  g = 0;
+  for (int f = 0; f < m_count; ++f)
+  {
+    CascadeFilter& c = *m_filter[f];
+    const int n = c.m_stageCount;
+    for (int s = 0; s < n; ++s, ++g)
+      for (int j = 0; j < 4; ++j)
+      {
+        c.m_history[s].v[j] = v[g][j][0];
+        c.m_history[n + s].v[j] = v[g][j][1];
+      }
+  }
+#else
+  for (int f = 0; f < m_count; ++f)
+  {
+    m_filter[f]->ProcessII(frames, dest);
+    if (m_negate[f])
+      for (size_t i = 0; i < 2 * frames; ++i) dest[i] = -dest[i];
+  }
+#endif
 }
 
 template void CascadeFilter::ProcessI<double>(size_t, double*, int);

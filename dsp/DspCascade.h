@@ -118,6 +118,7 @@ protected:
   void SetHistory(int channels, History* history, int stagesPerChannel);
 
 private:
+  friend class CascadeChain;
   int m_channelCount = 0;
   History* m_history = nullptr;
   int m_historyStages = 0;
@@ -139,6 +140,28 @@ class Biquad : public CascadeSpace<1>
 {
 public:
   Biquad() { SetStageCount(1); }
+};
+
+// Several stereo cascades run one after another over a block in a single pass, frame
+// by frame: each sample still meets every stage in the same order with the same
+// arithmetic as in separate ProcessII passes, so the output is bit-identical, but
+// the stages' recursions overlap instead of each walking the whole block.
+class CascadeChain
+{
+public:
+  static constexpr int kMaxStages = 12;
+
+  void Clear() { m_count = 0; }
+  // A two-channel filter to run next; negateAfter flips the sign of its output.
+  void Add(CascadeFilter* filter, bool negateAfter = false);
+  int GetStageCount() const;
+  // Direct Form II over interleaved stereo frames, in place.
+  void ProcessII(size_t frames, double* dest);
+
+private:
+  CascadeFilter* m_filter[kMaxStages] = {};
+  bool m_negate[kMaxStages] = {};
+  int m_count = 0;
 };
 
 } // namespace Dsp

@@ -11,7 +11,7 @@ void analog_eq::setSmoothing(double c)
 }
 
 void analog_eq::peakBand(Dsp::BiquadPeak<2>& peak, double freq, double gainDb, double q,
-                         Smoother& sf, Smoother& sg, Smoother& sq, double* buffer, int frames)
+                         Smoother& sf, Smoother& sg, Smoother& sq)
 {
   if (freq != sf.value || gainDb != sg.value || q != sq.value)
   {
@@ -21,7 +21,7 @@ void analog_eq::peakBand(Dsp::BiquadPeak<2>& peak, double freq, double gainDb, d
     peak.SetupQ(sf.value, sg.value, sq.value);
   }
   // A band at exactly 0 dB costs nothing.
-  if (sg.value != 0.0) peak.ProcessII((size_t) frames, buffer);
+  if (sg.value != 0.0) chain.Add(&peak);
 }
 
 void analog_eq::designLowPass()
@@ -37,6 +37,7 @@ void analog_eq::process(double* buffer, int frames)
 {
   // The filters take the count as a size: a negative one would run far past the buffer.
   if (frames < 0) return;
+  chain.Clear();
   // A 10 ms time constant counted in blocks: k blocks per second.
   if (frames != 0 && frames != lastFrames)
   {
@@ -45,8 +46,7 @@ void analog_eq::process(double* buffer, int frames)
     setSmoothing(std::exp(-1.0 / (k * 0.01)));
   }
 
-  peakBand(filterPeak, filterFreq, filterGain, filterQ, sFilterFreq, sFilterGain, sFilterQ, buffer,
-           frames);
+  peakBand(filterPeak, filterFreq, filterGain, filterQ, sFilterFreq, sFilterGain, sFilterQ);
 
   if (hpOn)
   {
@@ -59,9 +59,8 @@ void analog_eq::process(double* buffer, int frames)
       spec.cutoffFreq = sHpFreq.value;
       hpFilter.Setup(spec);
     }
-    hpFilter.ProcessII((size_t) frames, buffer);
     // The realised high-pass has gain -1 in its passband; restore the polarity.
-    for (int i = 0; i < 2 * frames; ++i) buffer[i] = -buffer[i];
+    chain.Add(&hpFilter, true);
   }
 
   // The low-pass filters each block once, whichever step drives it: run twice on the
@@ -74,7 +73,7 @@ void analog_eq::process(double* buffer, int frames)
       sLpFreq.step(lpFreq);
       designLowPass();
     }
-    lpFilter.ProcessII((size_t) frames, buffer);
+    chain.Add(&lpFilter);
     lpRan = true;
   }
 
@@ -97,7 +96,7 @@ void analog_eq::process(double* buffer, int frames)
       sLpFreq.step(lpFreq);
       designLowPass();
     }
-    if (!lpRan) lpFilter.ProcessII((size_t) frames, buffer);
+    if (!lpRan) chain.Add(&lpFilter);
   }
   else if (highShelfGain <= 0.0)
   {
@@ -109,17 +108,16 @@ void analog_eq::process(double* buffer, int frames)
     else if (lpHz < 20000)
     {
       // Handing back from the boost: the user's low-pass takes over from this block.
-      if (lpAuto && !lpRan) lpFilter.ProcessII((size_t) frames, buffer);
+      if (lpAuto && !lpRan) chain.Add(&lpFilter);
       lpOn = true;
       lpAuto = false;
       lpFreq = lpUserFreq;
     }
   }
-  if (g != 0.0) highShelf.ProcessII((size_t) frames, buffer);
+  if (g != 0.0) chain.Add(&highShelf);
 
-  peakBand(hiMidPeak, hiMidFreq, hiMidGain, hiMidQ, sHiMidFreq, sHiMidGain, sHiMidQ, buffer, frames);
-  peakBand(lowMidPeak, lowMidFreq, lowMidGain, lowMidQ, sLowMidFreq, sLowMidGain, sLowMidQ, buffer,
-           frames);
+  peakBand(hiMidPeak, hiMidFreq, hiMidGain, hiMidQ, sHiMidFreq, sHiMidGain, sHiMidQ);
+  peakBand(lowMidPeak, lowMidFreq, lowMidGain, lowMidQ, sLowMidFreq, sLowMidGain, sLowMidQ);
 
   if (lowShelfFreq != sLowShelfFreq.value || lowShelfGain != sLowShelfGain.value)
   {
@@ -127,7 +125,10 @@ void analog_eq::process(double* buffer, int frames)
     sLowShelfGain.step(lowShelfGain);
     lowShelf.Setup(sLowShelfFreq.value, sLowShelfGain.value, 1.7000000476837158);
   }
-  if (sLowShelfGain.value != 0.0) lowShelf.ProcessII((size_t) frames, buffer);
+  if (sLowShelfGain.value != 0.0) chain.Add(&lowShelf);
+
+  // The designs above depend on no audio, so the stages run as one pass in signal order.
+  chain.ProcessII((size_t) frames, buffer);
 
   if (analogueOn)
   {

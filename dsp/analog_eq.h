@@ -65,13 +65,15 @@ public:
   Smoother sLowShelfFreq, sLowShelfGain;
 
   int lastFrames = 0;
+  Dsp::CascadeChain chain; // the block's running stages, in signal order
   bool analogueOn = false;
   analogue_block analogue;
   bool isStereo = false;
 
 private:
   void setSmoothing(double c);
+  // Steps a band's glide, redesigns it if it moved, and queues it unless at 0 dB.
   void peakBand(Dsp::BiquadPeak<2>& peak, double freq, double gainDb, double q, Smoother& sf,
-                Smoother& sg, Smoother& sq, double* buffer, int frames);
+                Smoother& sg, Smoother& sq);
   void designLowPass();
 };
