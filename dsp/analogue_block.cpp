@@ -33,29 +33,43 @@ void analogue_block::init(int rate, bool flagArg, int mode)
 
 void analogue_block::process(double* buffer, int frames)
 {
-  if (frames <= 0) return;
+  // The harmonics' copy holds kMaxFrames; a longer block runs piece by piece, which the
+  // carried filter and DC-blocker histories make identical to one pass.
+  for (; frames > 0; buffer += 2 * kMaxFrames, frames -= kMaxFrames)
+    processPiece(buffer, frames < kMaxFrames ? frames : kMaxFrames);
+}
+
+// The stages in signal order: offset, harmonics of the band-limited copy, hard limit,
+// DC blocker, noise. Each sample passes them in that order with the arithmetic
+// written out per stage; the passes are only fused where no stage looks ahead.
+void analogue_block::processPiece(double* buffer, int frames)
+{
   const int n = 2 * frames;
-  for (int i = 0; i < n; ++i) buffer[i] += 1e-24;
-
-  sat.shape(buffer, frames, isStereo);
-
+  double* copy = sat.scratch;
   for (int i = 0; i < n; ++i)
   {
-    if (buffer[i] >= 1.0)
-      buffer[i] = 1.0;
-    else if (buffer[i] <= -1.0)
-      buffer[i] = -1.0;
+    const double x = buffer[i] + 1e-24;
+    buffer[i] = x;
+    copy[i] = x;
   }
+  sat.shapeFilter.ProcessI((size_t) frames, copy);
 
+  const bool stereo = isStereo;
+  const double gl = sat.trimGainLeft(), gr = sat.trimGainRight();
   const double b0 = dcBlocker.b0, b1 = dcBlocker.b1, a1 = dcBlocker.a1;
   double xl = dcBlocker.xPrev[0], yl = dcBlocker.yPrev[0];
   double xr = dcBlocker.xPrev[1], yr = dcBlocker.yPrev[1];
   uint32_t s0 = noiseState[0], s1 = noiseState[1];
   const double scale = noiseScale;
+  auto clip = [](double x) { return x >= 1.0 ? 1.0 : (x <= -1.0 ? -1.0 : x); };
   for (int i = 0; i < frames; ++i)
   {
     double* f = buffer + 2 * i;
-    const double inL = f[0], inR = f[1];
+    const double vl = stereo ? copy[2 * i] * gl : copy[2 * i];
+    const double vr = stereo ? copy[2 * i + 1] * gr : copy[2 * i + 1];
+    const double inL = clip(sat.addHarmonics(f[0], vl));
+    const double inR = clip(sat.addHarmonics(f[1], vr));
+
     const double outL = b0 * inL + b1 * xl + a1 * yl;
     xl = inL;
     yl = outL;

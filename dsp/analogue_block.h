@@ -39,4 +39,7 @@ public:
   bool isStereo = false;
   bool flag = false;
   saturator sat;
+
+private:
+  void processPiece(double* buffer, int frames);
 };

@@ -38,26 +38,12 @@ void saturator::shapePiece(double* buffer, int frames, bool stereo)
 
   if (stereo)
   {
-    const double gl = 1.0 + 0.01 * trimLeft, gr = 1.0 + 0.01 * trimRight;
+    const double gl = trimGainLeft(), gr = trimGainRight();
     for (int i = 0; i < n; i += 2)
     {
       scratch[i] *= gl;
       scratch[i + 1] *= gr;
     }
   }
-
-  // Band-limited to 0.064 fs, so even the seventh harmonic stays below Nyquist.
-  const double e = evenAmount;
-  const double e2 = e / 2, e4 = e / 4, e8 = e / 8;
-  for (int i = 0; i < n; ++i)
-  {
-    const double v = scratch[i];
-    const double v2 = v * v;
-    const double v3 = v2 * v;
-    const double v4 = v2 * v2;
-    const double v5 = v2 * v3;
-    const double v6 = v3 * v3;
-    const double v7 = v4 * v3;
-    buffer[i] = buffer[i] + e2 * v2 - 0.33 * v3 + e4 * v4 - 0.15 * v5 + e8 * v6 - 0.037 * v7;
-  }
+  for (int i = 0; i < n; ++i) buffer[i] = addHarmonics(buffer[i], scratch[i]);
 }
