@@ -1,6 +1,7 @@
 #include "dsp/analogue_block.h"
 
 #include "dsp/AnalogueClock.h"
+#include "dsp/StereoFrame.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -54,40 +55,36 @@ void analogue_block::processPiece(double* buffer, int frames)
   }
   sat.shapeFilter.ProcessI((size_t) frames, copy);
 
-  const bool stereo = isStereo;
-  const double gl = sat.trimGainLeft(), gr = sat.trimGainRight();
-  const double b0 = dcBlocker.b0, b1 = dcBlocker.b1, a1 = dcBlocker.a1;
-  double xl = dcBlocker.xPrev[0], yl = dcBlocker.yPrev[0];
-  double xr = dcBlocker.xPrev[1], yr = dcBlocker.yPrev[1];
+  // Left and right side by side: the same stages with the same arithmetic per lane.
+  const StereoFrame trim =
+      isStereo ? StereoFrame{sat.trimGainLeft(), sat.trimGainRight()} : Splat(1.0);
+  const StereoFrame b0 = Splat(dcBlocker.b0), b1 = Splat(dcBlocker.b1), a1 = Splat(dcBlocker.a1);
+  StereoFrame x1 = {dcBlocker.xPrev[0], dcBlocker.xPrev[1]};
+  StereoFrame y1 = {dcBlocker.yPrev[0], dcBlocker.yPrev[1]};
   uint32_t s0 = noiseState[0], s1 = noiseState[1];
   const double scale = noiseScale;
-  auto clip = [](double x) { return x >= 1.0 ? 1.0 : (x <= -1.0 ? -1.0 : x); };
+  const StereoFrame one = Splat(1.0), minusOne = Splat(-1.0);
   for (int i = 0; i < frames; ++i)
   {
     double* f = buffer + 2 * i;
-    const double vl = stereo ? copy[2 * i] * gl : copy[2 * i];
-    const double vr = stereo ? copy[2 * i + 1] * gr : copy[2 * i + 1];
-    const double inL = clip(sat.addHarmonics(f[0], vl));
-    const double inR = clip(sat.addHarmonics(f[1], vr));
+    const StereoFrame v = LoadFrame(copy + 2 * i) * trim; // exact when 1.0
+    StereoFrame x = sat.addHarmonics(LoadFrame(f), v);
+    x = x >= one ? one : (x <= minusOne ? minusOne : x);
 
-    const double outL = b0 * inL + b1 * xl + a1 * yl;
-    xl = inL;
-    yl = outL;
-    const double outR = b0 * inR + b1 * xr + a1 * yr;
-    xr = inR;
-    yr = outR;
+    const StereoFrame y = b0 * x + b1 * x1 + a1 * y1;
+    x1 = x;
+    y1 = y;
 
     const int32_t w = (int32_t) s1;
     s0 ^= s1;
     s1 += s0;
     const double noise = (double) w * scale * 1e-7;
-    f[0] = outL + noise;
-    f[1] = outR + noise;
+    StoreFrame(y + Splat(noise), f);
   }
-  dcBlocker.xPrev[0] = xl;
-  dcBlocker.yPrev[0] = yl;
-  dcBlocker.xPrev[1] = xr;
-  dcBlocker.yPrev[1] = yr;
+  dcBlocker.xPrev[0] = x1[0];
+  dcBlocker.xPrev[1] = x1[1];
+  dcBlocker.yPrev[0] = y1[0];
+  dcBlocker.yPrev[1] = y1[1];
   noiseState[0] = s0;
   noiseState[1] = s1;
 }

@@ -23,15 +23,16 @@ public:
 
   // The dry sample x plus the harmonics of the filtered copy v, built from v^2 and v^3.
   // Band-limited to 0.064 fs, so even the seventh harmonic stays below Nyquist.
-  double addHarmonics(double x, double v) const
+  template <typename T>
+  T addHarmonics(T x, T v) const
   {
     const double e = evenAmount;
-    const double v2 = v * v;
-    const double v3 = v2 * v;
-    const double v4 = v2 * v2;
-    const double v5 = v2 * v3;
-    const double v6 = v3 * v3;
-    const double v7 = v4 * v3;
+    const T v2 = v * v;
+    const T v3 = v2 * v;
+    const T v4 = v2 * v2;
+    const T v5 = v2 * v3;
+    const T v6 = v3 * v3;
+    const T v7 = v4 * v3;
     return x + e / 2 * v2 - 0.33 * v3 + e / 4 * v4 - 0.15 * v5 + e / 8 * v6 - 0.037 * v7;
   }
   // The copy's level offsets in stereo operation.

@@ -1,6 +1,7 @@
 #include "engine/Ostrakon.h"
 
 #include "IPlug/IGraphics.h"
+#include "dsp/StereoFrame.h"
 
 #include <cmath>
 
@@ -21,17 +22,16 @@ constexpr SlotParams kSlot[2] = {
 // Scales both channels and returns their signed peaks (from 0) through peaks[0..1].
 void GainAndPeaks(double* buffer, int nFrames, double gain, double* peaks)
 {
-  double pl = 0.0, pr = 0.0;
+  const StereoFrame g = Splat(gain);
+  StereoFrame peak = Splat(0.0);
   for (int i = 0; i < nFrames; ++i)
   {
-    const double l = buffer[2 * i] * gain, r = buffer[2 * i + 1] * gain;
-    buffer[2 * i] = l;
-    buffer[2 * i + 1] = r;
-    if (l > pl) pl = l;
-    if (r > pr) pr = r;
+    const StereoFrame x = LoadFrame(buffer + 2 * i) * g;
+    StoreFrame(x, buffer + 2 * i);
+    peak = x > peak ? x : peak;
   }
-  peaks[0] = pl;
-  peaks[1] = pr;
+  peaks[0] = peak[0];
+  peaks[1] = peak[1];
 }
 
 // One-pole factor for a time in ms at a processing rate.
@@ -425,50 +425,41 @@ void Ostrakon::ProcessPiece(double** inputs, double** outputs, int offset, int n
   double* buf = mWork;
   const double* inL = inputs[0] + offset;
   const double* inR = inputs[1] + offset;
-  const bool reverse = GetParam(kRevPhase)->Bool();
-  const double gIn = mInputGain;
-  double peakL = mPeaks[kMeterInL], peakR = mPeaks[kMeterInR];
+  // Phase reverse and input gain as one factor: -x * g and x * -g are the same bits.
+  const StereoFrame gIn = Splat(GetParam(kRevPhase)->Bool() ? -mInputGain : mInputGain);
+  const StereoFrame zero = Splat(0.0), offsetTiny = Splat(1e-24);
+  StereoFrame peak = {mPeaks[kMeterInL], mPeaks[kMeterInR]};
 
   // Interleave, phase reverse, input gain, input peaks and the denormal offset, one pass.
   // Inputs and outputs may alias; every input is read here before any output is written.
   for (int i = 0; i < nFrames; ++i)
   {
-    double l = inL[i], r = inR[i];
-    // One non-finite sample must not poison the stages' histories for the session.
-    if (!std::isfinite(l)) l = 0.0;
-    if (!std::isfinite(r)) r = 0.0;
-    if (reverse)
-    {
-      l = -l;
-      r = -r;
-    }
-    l *= gIn;
-    r *= gIn;
-    if (l > peakL) peakL = l;
-    if (r > peakR) peakR = r;
-    buf[2 * i] = l + 1e-24;
-    buf[2 * i + 1] = r + 1e-24;
+    StereoFrame x = {inL[i], inR[i]};
+    // One non-finite sample must not poison the stages' histories for the session:
+    // x - x is 0 exactly for finite x and NaN otherwise.
+    x = x - x == zero ? x : zero;
+    x = x * gIn;
+    peak = x > peak ? x : peak;
+    StoreFrame(x + offsetTiny, buf + 2 * i);
   }
-  mPeaks[kMeterInL] = peakL;
-  mPeaks[kMeterInR] = peakR;
+  mPeaks[kMeterInL] = peak[0];
+  mPeaks[kMeterInR] = peak[1];
 
   for (int slot = 0; slot < 3; ++slot) RunStage(mRouting[slot], buf, nFrames);
 
   double* outL = outputs[0] + offset;
   double* outR = outputs[1] + offset;
-  const double gOut = mOutputGain;
-  peakL = mPeaks[kMeterOutL];
-  peakR = mPeaks[kMeterOutR];
+  const StereoFrame gOut = Splat(mOutputGain);
+  peak = StereoFrame{mPeaks[kMeterOutL], mPeaks[kMeterOutR]};
   for (int i = 0; i < nFrames; ++i)
   {
-    const double l = buf[2 * i] * gOut, r = buf[2 * i + 1] * gOut;
-    if (l > peakL) peakL = l;
-    if (r > peakR) peakR = r;
-    outL[i] = l;
-    outR[i] = r;
+    const StereoFrame y = LoadFrame(buf + 2 * i) * gOut;
+    peak = y > peak ? y : peak;
+    outL[i] = y[0];
+    outR[i] = y[1];
   }
-  mPeaks[kMeterOutL] = peakL;
-  mPeaks[kMeterOutR] = peakR;
+  mPeaks[kMeterOutL] = peak[0];
+  mPeaks[kMeterOutR] = peak[1];
 }
 
 void Ostrakon::RunStage(int stage, double* buffer, int nFrames)
