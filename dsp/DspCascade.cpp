@@ -194,11 +194,14 @@ void RunFixed(size_t frames, T* dest, std::ptrdiff_t step, const Stage* stage, H
   for (size_t i = 0; i < frames; ++i, dest += step)
   {
     double in[C];
+#pragma GCC unroll 8
     for (int c = 0; c < C; ++c) in[c] = dest[c];
     V x = L::Pack(in);
+#pragma GCC unroll 8
     for (int s = 0; s < S; ++s) x = Form::Tick(k[s], v[s][0], v[s][1], v[s][2], v[s][3], x, offset);
     double out[C];
     L::Unpack(x, out);
+#pragma GCC unroll 8
     for (int c = 0; c < C; ++c) dest[c] = static_cast<T>(out[c]);
   }
 
@@ -259,6 +262,7 @@ void RunChain(size_t frames, double* dest, const Coefficients<Lanes<2>::V>* kIn,
   const V offset = L::Splat(kOffset);
   auto tick = [&](double* f) {
     V x = L::Pack(f);
+#pragma GCC unroll 8
     for (int s = 0; s < S; ++s)
     {
       // The Direct Form II step, as in DirectFormII::Tick.

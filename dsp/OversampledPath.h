@@ -4,6 +4,7 @@
 // anti-imaging and anti-aliasing low-passes, decimation).
 
 #include "dsp/DspFilter.h"
+#include "dsp/StereoFrame.h"
 
 namespace OversampledPath
 {
@@ -37,8 +38,8 @@ void process(C& c, double* buffer, int frames)
     c.analogue.isStereo = c.isStereo;
     c.analogue.process(buffer, frames);
   }
-  if (frames > 0)
-    for (int i = 0; i < 2 * frames; ++i) buffer[i] += 1e-24;
+  const StereoFrame tiny = Splat(1e-24);
+  for (int i = 0; i < frames; ++i) StoreFrame(LoadFrame(buffer + 2 * i) + tiny, buffer + 2 * i);
 
   if (!c.oversampling)
   {

@@ -20,6 +20,7 @@ void VCACompressor::processComp(double* buffer, int frames)
 {
   double g = gain, env = envelope, ms = meanSquare, lowest = 1.0;
   const double rc = rmsCoef, att = attackCoef, rel = releaseCoef, thr = threshold, rat = ratio;
+  const double attRest = 1.0 - att, relRest = 1.0 - rel;
   const bool offsetOn = analogueOn && isStereo;
   const double offset = rightGainOffset;
 
@@ -34,8 +35,10 @@ void VCACompressor::processComp(double* buffer, int frames)
     const double m = std::fabs((l + r) * 0.5);
     ms = rc * ms + (1.0 - rc) * m * m;
     const double level = std::sqrt(ms);
-    const double k = level > env ? att : rel;
-    env = k * env + (1.0 - k) * level;
+    // 1 - k chosen with k rather than computed after it: the same bits, one step
+    // shorter on the envelope's recursion.
+    const bool rising = level > env;
+    env = (rising ? att : rel) * env + (rising ? attRest : relRest) * level;
 
     double e = env - thr;
     if (e <= 0.0) e = 0.0;

@@ -22,6 +22,7 @@ void VintageFETCompressor::processComp(double* buffer, int frames)
   const double d = threshold * ratioAmount * 400.0;
   double g = gain, env = envelope, lowest = 1.0;
   const double att = attackCoef, rel = releaseCoef;
+  const double attRest = 1.0 - att, relRest = 1.0 - rel;
   const bool offsetOn = analogueOn && isStereo;
   const double offset = rightGainOffset;
 
@@ -36,8 +37,10 @@ void VintageFETCompressor::processComp(double* buffer, int frames)
     // Feedback detection on the output; below the floor counts as silence.
     double x = std::fabs((l + r) * d);
     if (x < 0.0562341) x = 0.0;
-    const double k = x > env ? att : rel;
-    env = k * env + (1.0 - k) * x;
+    // 1 - k chosen with k rather than computed after it: the same bits, one step
+    // shorter on the envelope's recursion.
+    const bool rising = x > env;
+    env = (rising ? att : rel) * env + (rising ? attRest : relRest) * x;
 
     const double y = 2.0 * env * env;
     double s = 0.1071000671 * y + y / (0.37011709966 * y * y + 1.1605589854);

@@ -45,13 +45,13 @@ void analogue_block::process(double* buffer, int frames)
 // written out per stage; the passes are only fused where no stage looks ahead.
 void analogue_block::processPiece(double* buffer, int frames)
 {
-  const int n = 2 * frames;
   double* copy = sat.scratch;
-  for (int i = 0; i < n; ++i)
+  const StereoFrame tiny = Splat(1e-24);
+  for (int i = 0; i < frames; ++i)
   {
-    const double x = buffer[i] + 1e-24;
-    buffer[i] = x;
-    copy[i] = x;
+    const StereoFrame x = LoadFrame(buffer + 2 * i) + tiny;
+    StoreFrame(x, buffer + 2 * i);
+    StoreFrame(x, copy + 2 * i);
   }
   sat.shapeFilter.ProcessI((size_t) frames, copy);
 

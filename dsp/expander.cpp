@@ -6,6 +6,7 @@ void expander::process(double* buffer, int frames)
 {
   double g = gain, env = envelope;
   const double thr = threshold, rat = ratio, att = attackCoef, rel = releaseCoef;
+  const double attRest = 1.0 - att, relRest = 1.0 - rel;
   const double b0 = msFilter.b0, b1 = msFilter.b1, a1 = msFilter.a1;
   double x1 = msFilter.xPrev[0], y1 = msFilter.yPrev[0];
   double x1b = msFilter.xPrev[1], y1b = msFilter.yPrev[1];
@@ -28,8 +29,10 @@ void expander::process(double* buffer, int frames)
     y1b = msb;
 
     const double level = std::sqrt(ms);
-    const double k = level > env ? att : rel;
-    env = k * env + (1.0 - k) * level;
+    // 1 - k chosen with k rather than computed after it: the same bits, one step
+    // shorter on the envelope's recursion.
+    const bool rising = level > env;
+    env = (rising ? att : rel) * env + (rising ? attRest : relRest) * level;
 
     double u = thr - env;
     if (u < 0.0) u = 0.0;
