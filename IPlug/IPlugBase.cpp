@@ -2,6 +2,7 @@
 
 #include "IPlug/Base64.h"
 #include "IPlug/FatalAssert.h"
+#include "IPlug/Hosts.h"
 #include "IPlug/IGraphics.h"
 #include "IPlug/Trace.h"
 #include "IPlug/WDL/WDL_String.h"
@@ -366,6 +367,8 @@ int IPlugBase::GetHostVersion(bool decimal)
 }
 
 void IPlugBase::GetHostVersionStr(char* out) { GetVersionStr(GetHostVersion(false), out); }
+
+void IPlugBase::SetHost(const char* name, int version) { SetHostIdentity(LookUpHost(name), version); }
 
 // ----- parameter traffic -----
 
