@@ -46,8 +46,8 @@ int CompressorRate(int sampleRate, bool oversampling, int factor)
 }
 } // namespace
 
-Ostrakon::Ostrakon(const IPlugInstanceInfo&)
-  : IPlugBase(kNumParams, kOstrakonChannelIO, 0, kOstrakonEffectName, kOstrakonProductName,
+Ostrakon::Ostrakon(const IPlugInstanceInfo& instanceInfo)
+  : IPlugAU(instanceInfo, kNumParams, kOstrakonChannelIO, 0, kOstrakonEffectName, kOstrakonProductName,
               kOstrakonMfrName, kOstrakonVersion, kOstrakonUniqueID, kOstrakonMfrID,
               kOstrakonLatency, false, false, false)
 {
