@@ -157,8 +157,14 @@ void IPlugBase::SetInputChannelConnections(int idx, int n, bool connected)
   for (int i = idx < 0 ? 0 : idx; i < end; ++i)
   {
     InChannel* ch = mInChannels.Get(i);
+    const bool wasConnected = ch->mConnected;
     ch->mConnected = connected;
-    if (!connected) *ch->mSrc = ch->mScratchBuf.Get();
+    if (connected) continue;
+    // The float attach converts into the scratch buffer, so a channel that was connected
+    // still holds its last block there; unconnected, it must read silence.
+    if (wasConnected && ch->mScratchBuf.GetSize() > 0)
+      memset(ch->mScratchBuf.Get(), 0, (size_t) ch->mScratchBuf.GetSize() * sizeof(double));
+    *ch->mSrc = ch->mScratchBuf.Get();
   }
 }
 
