@@ -44,7 +44,10 @@ T Arg(const ComponentParameters* params, int idx)
   return value;
 }
 
-ComponentInstance CallInstance(const ComponentParameters* params) { return Arg<ComponentInstance>(params, -1); }
+ComponentInstance CallInstance(const ComponentParameters* params)
+{
+  return Arg<ComponentInstance>(params, -1);
+}
 
 // Host memory carries no alignment promise beyond the platform's; copying never asks for one.
 template <class T>
@@ -280,8 +283,8 @@ void PutNumberInDict(CFMutableDictionaryRef dict, const char* key, SInt32 value)
 
 IPlugAU::IPlugAU(const IPlugInstanceInfo& instanceInfo, int nParams, const char* channelIOStr, int nPresets,
                  const char* effectName, const char* productName, const char* mfrName, int vendorVersion,
-                 int uniqueID, int mfrID, int latency, bool plugDoesMidi, bool plugDoesChunks, bool plugIsInst,
-                 int plugScChans)
+                 int uniqueID, int mfrID, int latency, bool plugDoesMidi, bool plugDoesChunks,
+                 bool plugIsInst, int plugScChans)
   : IPlugBase(nParams, channelIOStr, nPresets, effectName, productName, mfrName, vendorVersion, uniqueID,
               mfrID, latency, plugDoesMidi, plugDoesChunks, plugIsInst),
     mBundleID(instanceInfo.mBundleID), mCocoaViewFactoryClassName(instanceInfo.mCocoaViewFactoryClassName)
@@ -300,7 +303,8 @@ IPlugAU::IPlugAU(const IPlugInstanceInfo& instanceInfo, int nParams, const char*
     if (nSideChain > 0) addBus(mInBuses, nSideChain, nInputs - nSideChain);
   }
   if (plugIsInst)
-    for (int start = 0; start < nOutputs; start += 2) addBus(mOutBuses, nOutputs - start < 2 ? nOutputs - start : 2, start);
+    for (int start = 0; start < nOutputs; start += 2)
+      addBus(mOutBuses, nOutputs - start < 2 ? nOutputs - start : 2, start);
   else if (nOutputs > 0)
     addBus(mOutBuses, nOutputs, 0);
 
@@ -489,8 +493,9 @@ ComponentResult IPlugAU::Dispatch(ComponentParameters* params)
       return noErr;
     }
     case kAudioUnitRenderSelect:
-      return RenderProc(this, Arg<AudioUnitRenderActionFlags*>(params, 0), Arg<const AudioTimeStamp*>(params, 1),
-                        Arg<UInt32>(params, 2), Arg<UInt32>(params, 3), Arg<AudioBufferList*>(params, 4));
+      return RenderProc(this, Arg<AudioUnitRenderActionFlags*>(params, 0),
+                        Arg<const AudioTimeStamp*>(params, 1), Arg<UInt32>(params, 2), Arg<UInt32>(params, 3),
+                        Arg<AudioBufferList*>(params, 4));
     case kAudioUnitAddRenderNotifySelect:
     {
       AURenderCallbackStruct cb = {Arg<AURenderCallback>(params, 0), Arg<void*>(params, 1)};
@@ -541,7 +546,8 @@ ComponentResult IPlugAU::Dispatch(ComponentParameters* params)
       const MusicDeviceNoteParams* note = Arg<const MusicDeviceNoteParams*>(params, 4);
       IMidiMsg msg;
       if (note)
-        msg.MakeNoteOnMsg(TruncToInt(note->mPitch), TruncToInt(note->mVelocity), (int) Arg<UInt32>(params, 3));
+        msg.MakeNoteOnMsg(TruncToInt(note->mPitch), TruncToInt(note->mVelocity),
+                          (int) Arg<UInt32>(params, 3));
       return noErr;
     }
     case kMusicDeviceStopNoteSelect:
@@ -556,8 +562,9 @@ ComponentResult IPlugAU::Dispatch(ComponentParameters* params)
 
 // ----- properties -----
 
-ComponentResult IPlugAU::GetProperty(AudioUnitPropertyID propID, AudioUnitScope scope, AudioUnitElement element,
-                                     UInt32* dataSize, Boolean* writable, void* data)
+ComponentResult IPlugAU::GetProperty(AudioUnitPropertyID propID, AudioUnitScope scope,
+                                     AudioUnitElement element, UInt32* dataSize, Boolean* writable,
+                                     void* data)
 {
   Trace(__FUNCTION__, __LINE__, "%u %s %u %s %u", propID, AUPropertyStr((int) propID), scope,
         AUScopeStr((int) scope), element);
@@ -569,7 +576,8 @@ ComponentResult IPlugAU::GetProperty(AudioUnitPropertyID propID, AudioUnitScope 
   {
     case kAudioUnitProperty_ClassInfo:
     {
-      if (ComponentResult r = Reply(dataSize, writable, data, room, sizeof(CFPropertyListRef), true); r != kWriteValue)
+      if (ComponentResult r = Reply(dataSize, writable, data, room, sizeof(CFPropertyListRef), true);
+          r != kWriteValue)
         return r;
       CFPropertyListRef dict = nullptr;
       const ComponentResult r = GetState(&dict);
@@ -615,7 +623,8 @@ ComponentResult IPlugAU::GetProperty(AudioUnitPropertyID propID, AudioUnitScope 
     {
       BusChannels* bus = GetBus(scope, element);
       if (!bus) return kAudioUnitErr_InvalidProperty;
-      if (ComponentResult r = Reply(dataSize, writable, data, room, sizeof(AudioStreamBasicDescription), true);
+      if (ComponentResult r =
+              Reply(dataSize, writable, data, room, sizeof(AudioStreamBasicDescription), true);
           r != kWriteValue)
         return r;
       AudioStreamBasicDescription asbd;
@@ -626,7 +635,8 @@ ComponentResult IPlugAU::GetProperty(AudioUnitPropertyID propID, AudioUnitScope 
       asbd.mBytesPerPacket = sizeof(float);
       asbd.mFramesPerPacket = 1;
       asbd.mBytesPerFrame = sizeof(float);
-      asbd.mChannelsPerFrame = (UInt32) (bus->mNHostChannels >= 0 ? bus->mNHostChannels : bus->mNPlugChannels);
+      asbd.mChannelsPerFrame =
+          (UInt32) (bus->mNHostChannels >= 0 ? bus->mNHostChannels : bus->mNPlugChannels);
       asbd.mBitsPerChannel = 8 * sizeof(float);
       Write(data, asbd);
       return noErr;
@@ -655,7 +665,8 @@ ComponentResult IPlugAU::GetProperty(AudioUnitPropertyID propID, AudioUnitScope 
     {
       if (!global) return kAudioUnitErr_InvalidProperty;
       const int n = NChannelIO();
-      if (ComponentResult r = Reply(dataSize, writable, data, room, (UInt32) n * sizeof(AUChannelInfo), false);
+      if (ComponentResult r =
+              Reply(dataSize, writable, data, room, (UInt32) n * sizeof(AUChannelInfo), false);
           r != kWriteValue)
         return r;
       for (int i = 0; i < n; ++i)
@@ -703,7 +714,8 @@ ComponentResult IPlugAU::GetProperty(AudioUnitPropertyID propID, AudioUnitScope 
     case kAudioUnitProperty_LastRenderError:
     {
       if (!global) return kAudioUnitErr_InvalidProperty;
-      if (ComponentResult r = Reply(dataSize, writable, data, room, sizeof(OSStatus), false); r != kWriteValue)
+      if (ComponentResult r = Reply(dataSize, writable, data, room, sizeof(OSStatus), false);
+          r != kWriteValue)
         return r;
       Write(data, (OSStatus) noErr);
       return noErr;
@@ -717,7 +729,8 @@ ComponentResult IPlugAU::GetProperty(AudioUnitPropertyID propID, AudioUnitScope 
     }
     case kAudioUnitProperty_FactoryPresets:
     {
-      if (ComponentResult r = Reply(dataSize, writable, data, room, sizeof(CFArrayRef), false); r != kWriteValue)
+      if (ComponentResult r = Reply(dataSize, writable, data, room, sizeof(CFArrayRef), false);
+          r != kWriteValue)
         return r;
       const int n = NPresets();
       CFMutableArrayRef presets = CFArrayCreateMutable(kCFAllocatorDefault, n, &kCFAUPresetArrayCallBacks);
@@ -782,11 +795,13 @@ ComponentResult IPlugAU::GetProperty(AudioUnitPropertyID propID, AudioUnitScope 
 }
 
 ComponentResult IPlugAU::GetParameterProperty(AudioUnitPropertyID propID, AudioUnitScope scope,
-                                              AudioUnitElement element, UInt32* dataSize, void* data, UInt32 room)
+                                              AudioUnitElement element, UInt32* dataSize, void* data,
+                                              UInt32 room)
 {
   Boolean notWritable = false;
   const bool global = scope == kAudioUnitScope_Global;
-  auto param = [this](AudioUnitParameterID id) { return id < (UInt32) NParams() ? GetParam((int) id) : nullptr; };
+  auto param = [this](AudioUnitParameterID id)
+  { return id < (UInt32) NParams() ? GetParam((int) id) : nullptr; };
 
   switch (propID)
   {
@@ -795,7 +810,8 @@ ComponentResult IPlugAU::GetParameterProperty(AudioUnitPropertyID propID, AudioU
       if (!global) return kAudioUnitErr_InvalidProperty;
       const IParam* p = param(element);
       if (!p) return kAudioUnitErr_InvalidParameter;
-      if (ComponentResult r = Reply(dataSize, &notWritable, data, room, sizeof(AudioUnitParameterInfo), false);
+      if (ComponentResult r =
+              Reply(dataSize, &notWritable, data, room, sizeof(AudioUnitParameterInfo), false);
           r != kWriteValue)
         return r;
       AudioUnitParameterInfo info;
@@ -836,7 +852,8 @@ ComponentResult IPlugAU::GetParameterProperty(AudioUnitPropertyID propID, AudioU
         *dataSize = 0;
         return kAudioUnitErr_InvalidProperty;
       }
-      if (ComponentResult r = Reply(dataSize, &notWritable, data, room, sizeof(CFArrayRef), false); r != kWriteValue)
+      if (ComponentResult r = Reply(dataSize, &notWritable, data, room, sizeof(CFArrayRef), false);
+          r != kWriteValue)
         return r;
       CFMutableArrayRef texts = CFArrayCreateMutable(kCFAllocatorDefault, n, &kCFTypeArrayCallBacks);
       if (!texts) return coreFoundationUnknownErr;
@@ -852,8 +869,8 @@ ComponentResult IPlugAU::GetParameterProperty(AudioUnitPropertyID propID, AudioU
     }
     case kAudioUnitProperty_ParameterStringFromValue:
     {
-      if (ComponentResult r = Reply(dataSize, &notWritable, data, room, sizeof(AudioUnitParameterStringFromValue),
-                                    false);
+      if (ComponentResult r =
+              Reply(dataSize, &notWritable, data, room, sizeof(AudioUnitParameterStringFromValue), false);
           r != kWriteValue || !global)
         return r == kWriteValue ? noErr : r;
       AudioUnitParameterStringFromValue sfv = Read<AudioUnitParameterStringFromValue>(data);
@@ -866,7 +883,8 @@ ComponentResult IPlugAU::GetParameterProperty(AudioUnitPropertyID propID, AudioU
     }
     case kAudioUnitProperty_ParameterIDName:
     {
-      if (ComponentResult r = Reply(dataSize, &notWritable, data, room, sizeof(AudioUnitParameterIDName), false);
+      if (ComponentResult r =
+              Reply(dataSize, &notWritable, data, room, sizeof(AudioUnitParameterIDName), false);
           r != kWriteValue || !global)
         return r == kWriteValue ? noErr : r;
       AudioUnitParameterIDName idName = Read<AudioUnitParameterIDName>(data);
@@ -891,8 +909,8 @@ ComponentResult IPlugAU::GetParameterProperty(AudioUnitPropertyID propID, AudioU
     }
     case kAudioUnitProperty_ParameterValueFromString:
     {
-      if (ComponentResult r = Reply(dataSize, &notWritable, data, room, sizeof(AudioUnitParameterValueFromString),
-                                    false);
+      if (ComponentResult r =
+              Reply(dataSize, &notWritable, data, room, sizeof(AudioUnitParameterValueFromString), false);
           r != kWriteValue || !global)
         return r == kWriteValue ? noErr : r;
       AudioUnitParameterValueFromString vfs = Read<AudioUnitParameterValueFromString>(data);
@@ -918,8 +936,8 @@ ComponentResult IPlugAU::GetParameterProperty(AudioUnitPropertyID propID, AudioU
   }
 }
 
-ComponentResult IPlugAU::SetProperty(AudioUnitPropertyID propID, AudioUnitScope scope, AudioUnitElement element,
-                                     UInt32* dataSize, const void* data)
+ComponentResult IPlugAU::SetProperty(AudioUnitPropertyID propID, AudioUnitScope scope,
+                                     AudioUnitElement element, UInt32* dataSize, const void* data)
 {
   Trace(__FUNCTION__, __LINE__, "%u %s %u %s %u", propID, AUPropertyStr((int) propID), scope,
         AUScopeStr((int) scope), element);
@@ -1030,8 +1048,8 @@ ComponentResult IPlugAU::MakeConnection(const AudioUnitConnection* connection)
     ok = AudioUnitGetProperty(source, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output,
                               connection->sourceOutputNumber, &format, &size) == noErr &&
          size >= sizeof format &&
-         SetProperty(kAudioUnitProperty_StreamFormat, kAudioUnitScope_Input, connection->destInputNumber, &size,
-                     &format) == noErr;
+         SetProperty(kAudioUnitProperty_StreamFormat, kAudioUnitScope_Input, connection->destInputNumber,
+                     &size, &format) == noErr;
     if (ok)
     {
       record->mUpstreamUnit = source;
@@ -1150,9 +1168,11 @@ void IPlugAU::AssessInputConnections()
     bus->mConnected = true;
     if (bus->mNHostChannels < 0) bus->mNHostChannels = bus->mNPlugChannels;
     // A bus never marks channels beyond its own, which belong to the next bus.
-    const int nConnected = bus->mNHostChannels < bus->mNPlugChannels ? bus->mNHostChannels : bus->mNPlugChannels;
+    const int nConnected =
+        bus->mNHostChannels < bus->mNPlugChannels ? bus->mNHostChannels : bus->mNPlugChannels;
     SetInputChannelConnections(bus->mPlugChannelStartIdx, nConnected, true);
-    SetInputChannelConnections(bus->mPlugChannelStartIdx + nConnected, bus->mNPlugChannels - nConnected, false);
+    SetInputChannelConnections(bus->mPlugChannelStartIdx + nConnected, bus->mNPlugChannels - nConnected,
+                               false);
   }
 }
 
@@ -1232,8 +1252,8 @@ OSStatus IPlugAU::PullInputs(const AudioTimeStamp* timeStamp, UInt32 nFrames)
         break;
       }
       case eDirectNoFastProc:
-        result = AudioUnitRender(connection->mUpstreamUnit, &flags, timeStamp, (UInt32) connection->mUpstreamBusIdx,
-                                 nFrames, list);
+        result = AudioUnitRender(connection->mUpstreamUnit, &flags, timeStamp,
+                                 (UInt32) connection->mUpstreamBusIdx, nFrames, list);
         break;
       case eDirectFastProc:
         result = connection->mUpstreamRenderProc(connection->mUpstreamObj, &flags, timeStamp,
@@ -1248,7 +1268,8 @@ OSStatus IPlugAU::PullInputs(const AudioTimeStamp* timeStamp, UInt32 nFrames)
     {
       const AudioBuffer* b = local.Buffer(c);
       // A buffer that was dropped from the list or is shorter than the block reads as silence.
-      float* samples = c < nFilled && b->mDataByteSize >= nFrames * sizeof(float) ? (float*) b->mData : nullptr;
+      float* samples =
+          c < nFilled && b->mDataByteSize >= nFrames * sizeof(float) ? (float*) b->mData : nullptr;
       AttachInputBuffers(start + c, 1, &samples, (int) nFrames);
     }
   }
@@ -1260,15 +1281,16 @@ OSStatus IPlugAU::RenderProc(void* plug, AudioUnitRenderActionFlags*, const Audi
 {
   IPlugAU* _this = (IPlugAU*) plug;
   if (!_this || !timeStamp || !bufferList) return kAudioUnitErr_InvalidPropertyValue;
-  if (!(timeStamp->mFlags & kAudioTimeStampSampleTimeValid) || outputBus >= (UInt32) _this->mOutBuses.GetSize() ||
-      nFrames > (UInt32) _this->GetBlockSize())
+  if (!(timeStamp->mFlags & kAudioTimeStampSampleTimeValid) ||
+      outputBus >= (UInt32) _this->mOutBuses.GetSize() || nFrames > (UInt32) _this->GetBlockSize())
     return kAudioUnitErr_InvalidPropertyValue;
 
   try
   {
     BusChannels* outBus = _this->mOutBuses.Get((int) outputBus);
     const int start = outBus->mPlugChannelStartIdx;
-    const int nBuffers = bufferList->mNumberBuffers > (UInt32) INT_MAX ? INT_MAX : (int) bufferList->mNumberBuffers;
+    const int nBuffers =
+        bufferList->mNumberBuffers > (UInt32) INT_MAX ? INT_MAX : (int) bufferList->mNumberBuffers;
     // Buffers past the bus's own channels are left alone: their scratch would lie beyond
     // the end of the unit's, and no channel of this bus would fill them.
     int nUsable = nBuffers < outBus->mNPlugChannels ? nBuffers : outBus->mNPlugChannels;
@@ -1276,10 +1298,12 @@ OSStatus IPlugAU::RenderProc(void* plug, AudioUnitRenderActionFlags*, const Audi
     for (int b = 0; b < nUsable; ++b)
     {
       const AudioBuffer* buf = HostBuffer(bufferList, b);
-      if (buf->mData && buf->mDataByteSize < nFrames * sizeof(float)) return kAudioUnitErr_InvalidPropertyValue;
+      if (buf->mData && buf->mDataByteSize < nFrames * sizeof(float))
+        return kAudioUnitErr_InvalidPropertyValue;
     }
 
-    _this->CallRenderNotifications(kAudioUnitRenderAction_PreRender, timeStamp, outputBus, nFrames, bufferList);
+    _this->CallRenderNotifications(kAudioUnitRenderAction_PreRender, timeStamp, outputBus, nFrames,
+                                   bufferList);
 
     // Several output buses rendered for one time stamp share one pull of the inputs.
     if (timeStamp->mSampleTime != _this->mLastRenderSampleTime)
@@ -1317,7 +1341,8 @@ OSStatus IPlugAU::RenderProc(void* plug, AudioUnitRenderActionFlags*, const Audi
     else
       _this->ProcessBuffers(0.0f, (int) nFrames);
 
-    _this->CallRenderNotifications(kAudioUnitRenderAction_PostRender, timeStamp, outputBus, nFrames, bufferList);
+    _this->CallRenderNotifications(kAudioUnitRenderAction_PostRender, timeStamp, outputBus, nFrames,
+                                   bufferList);
     return noErr;
   }
   catch (...)
@@ -1328,8 +1353,8 @@ OSStatus IPlugAU::RenderProc(void* plug, AudioUnitRenderActionFlags*, const Audi
 
 // ----- parameters -----
 
-OSStatus IPlugAU::GetParamProc(void* plug, AudioUnitParameterID paramID, AudioUnitScope scope, AudioUnitElement,
-                               AudioUnitParameterValue* value)
+OSStatus IPlugAU::GetParamProc(void* plug, AudioUnitParameterID paramID, AudioUnitScope scope,
+                               AudioUnitElement, AudioUnitParameterValue* value)
 {
   IPlugAU* _this = (IPlugAU*) plug;
   if (!_this) return badComponentInstance;
@@ -1342,8 +1367,8 @@ OSStatus IPlugAU::GetParamProc(void* plug, AudioUnitParameterID paramID, AudioUn
   return noErr;
 }
 
-OSStatus IPlugAU::SetParamProc(void* plug, AudioUnitParameterID paramID, AudioUnitScope scope, AudioUnitElement,
-                               AudioUnitParameterValue value, UInt32)
+OSStatus IPlugAU::SetParamProc(void* plug, AudioUnitParameterID paramID, AudioUnitScope scope,
+                               AudioUnitElement, AudioUnitParameterValue value, UInt32)
 {
   IPlugAU* _this = (IPlugAU*) plug;
   if (!_this) return badComponentInstance;
@@ -1377,11 +1402,12 @@ OSStatus IPlugAU::SetParamProc(void* plug, AudioUnitParameterID paramID, AudioUn
 ComponentResult IPlugAU::GetState(CFPropertyListRef* propList)
 {
   ComponentDescription cd;
-  const ComponentResult r = GetComponentInfo(reinterpret_cast<Component>(mCI), &cd, nullptr, nullptr, nullptr);
+  const ComponentResult r =
+      GetComponentInfo(reinterpret_cast<Component>(mCI), &cd, nullptr, nullptr, nullptr);
   if (r != noErr) return r;
 
-  CFMutableDictionaryRef dict = CFDictionaryCreateMutable(kCFAllocatorDefault, 0, &kCFTypeDictionaryKeyCallBacks,
-                                                          &kCFTypeDictionaryValueCallBacks);
+  CFMutableDictionaryRef dict = CFDictionaryCreateMutable(
+      kCFAllocatorDefault, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
   if (!dict) return coreFoundationUnknownErr;
   PutNumberInDict(dict, kAUPresetVersionKey, GetEffectVersion(false));
   PutNumberInDict(dict, kAUPresetTypeKey, (SInt32) cd.componentType);
@@ -1405,15 +1431,18 @@ ComponentResult IPlugAU::GetState(CFPropertyListRef* propList)
 
 ComponentResult IPlugAU::SetState(CFPropertyListRef propList)
 {
-  if (!propList || CFGetTypeID(propList) != CFDictionaryGetTypeID()) return kAudioUnitErr_InvalidPropertyValue;
+  if (!propList || CFGetTypeID(propList) != CFDictionaryGetTypeID())
+    return kAudioUnitErr_InvalidPropertyValue;
   CFDictionaryRef dict = (CFDictionaryRef) propList;
 
   ComponentDescription cd;
-  const ComponentResult r = GetComponentInfo(reinterpret_cast<Component>(mCI), &cd, nullptr, nullptr, nullptr);
+  const ComponentResult r =
+      GetComponentInfo(reinterpret_cast<Component>(mCI), &cd, nullptr, nullptr, nullptr);
   if (r != noErr) return r;
 
   SInt32 version = 0, type = 0, subtype = 0, mfr = 0;
-  if (!GetNumberFromDict(dict, kAUPresetVersionKey, &version) || !GetNumberFromDict(dict, kAUPresetTypeKey, &type) ||
+  if (!GetNumberFromDict(dict, kAUPresetVersionKey, &version) ||
+      !GetNumberFromDict(dict, kAUPresetTypeKey, &type) ||
       !GetNumberFromDict(dict, kAUPresetSubtypeKey, &subtype) ||
       !GetNumberFromDict(dict, kAUPresetManufacturerKey, &mfr))
     return kAudioUnitErr_InvalidPropertyValue;
@@ -1447,14 +1476,26 @@ void IPlugAU::SendParamEvent(AudioUnitEventType type, int idx)
   AUEventListenerNotify(nullptr, nullptr, &event);
 }
 
-void IPlugAU::BeginInformHostOfParamChange(int idx) { SendParamEvent(kAudioUnitEvent_BeginParameterChangeGesture, idx); }
+void IPlugAU::BeginInformHostOfParamChange(int idx)
+{
+  SendParamEvent(kAudioUnitEvent_BeginParameterChangeGesture, idx);
+}
 
 // The value is not carried: listeners read it back in real units.
-void IPlugAU::InformHostOfParamChange(int idx, double) { SendParamEvent(kAudioUnitEvent_ParameterValueChange, idx); }
+void IPlugAU::InformHostOfParamChange(int idx, double)
+{
+  SendParamEvent(kAudioUnitEvent_ParameterValueChange, idx);
+}
 
-void IPlugAU::EndInformHostOfParamChange(int idx) { SendParamEvent(kAudioUnitEvent_EndParameterChangeGesture, idx); }
+void IPlugAU::EndInformHostOfParamChange(int idx)
+{
+  SendParamEvent(kAudioUnitEvent_EndParameterChangeGesture, idx);
+}
 
-void IPlugAU::InformHostOfProgramChange() { InformListeners(kAudioUnitProperty_PresentPreset, kAudioUnitScope_Global); }
+void IPlugAU::InformHostOfProgramChange()
+{
+  InformListeners(kAudioUnitProperty_PresentPreset, kAudioUnitScope_Global);
+}
 
 void IPlugAU::SetLatency(int samples)
 {
@@ -1506,8 +1547,8 @@ int IPlugAU::GetSamplePos()
   if (!mHostCallbacks.transportStateProc) return 0;
   Boolean playing = false, changed = false, cycling = false;
   Float64 sample = 0.0, cycleStart = 0.0, cycleEnd = 0.0;
-  mHostCallbacks.transportStateProc(mHostCallbacks.hostUserData, &playing, &changed, &sample, &cycling, &cycleStart,
-                                    &cycleEnd);
+  mHostCallbacks.transportStateProc(mHostCallbacks.hostUserData, &playing, &changed, &sample, &cycling,
+                                    &cycleStart, &cycleEnd);
   return TruncToInt(sample + 0.5);
 }
 
@@ -1517,7 +1558,8 @@ void IPlugAU::GetTimeSig(int* numerator, int* denominator)
   UInt32 deltaToNextBeat = 0, denom = 0;
   Float32 num = 0.0f;
   Float64 downBeat = 0.0;
-  mHostCallbacks.musicalTimeLocationProc(mHostCallbacks.hostUserData, &deltaToNextBeat, &num, &denom, &downBeat);
+  mHostCallbacks.musicalTimeLocationProc(mHostCallbacks.hostUserData, &deltaToNextBeat, &num, &denom,
+                                         &downBeat);
   if (numerator) *numerator = TruncToInt(num);
   if (denominator) *denominator = (int) denom;
 }
@@ -1549,7 +1591,8 @@ void IPlugAU::GetTime(ITimeInfo* timeInfo)
     UInt32 deltaToNextBeat = 0, denom = 0;
     Float32 num = 0.0f;
     Float64 downBeat = 0.0;
-    mHostCallbacks.musicalTimeLocationProc(mHostCallbacks.hostUserData, &deltaToNextBeat, &num, &denom, &downBeat);
+    mHostCallbacks.musicalTimeLocationProc(mHostCallbacks.hostUserData, &deltaToNextBeat, &num, &denom,
+                                           &downBeat);
     timeInfo->mNumerator = TruncToInt(num);
     timeInfo->mDenominator = (int) denom;
     if (downBeat > 0.0) timeInfo->mLastBar = downBeat;

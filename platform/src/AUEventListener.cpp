@@ -68,7 +68,8 @@ bool Interested(const AudioUnitEvent& registered, const AudioUnitEvent& event)
   const AudioUnitParameter& r = registered.mArgument.mParameter;
   const AudioUnitParameter& e = event.mArgument.mParameter;
   if (r.mAudioUnit != e.mAudioUnit) return false;
-  if (r.mParameterID == kAUParameterListener_AnyParameter || e.mParameterID == kAUParameterListener_AnyParameter)
+  if (r.mParameterID == kAUParameterListener_AnyParameter ||
+      e.mParameterID == kAUParameterListener_AnyParameter)
     return true;
   return r.mParameterID == e.mParameterID && r.mScope == e.mScope && r.mElement == e.mElement;
 }
@@ -105,7 +106,8 @@ OSStatus AUEventListenerCreate(AUEventListenerProc inProc, void* inUserData, CFR
   return noErr;
 }
 
-OSStatus AUEventListenerAddEventType(AUEventListenerRef inListener, void* inObject, const AudioUnitEvent* inEvent)
+OSStatus AUEventListenerAddEventType(AUEventListenerRef inListener, void* inObject,
+                                     const AudioUnitEvent* inEvent)
 {
   if (!inEvent) return paramErr;
   ListenerRegistry& r = GetRegistry();

@@ -19,8 +19,10 @@
 
 inline Component OstrakonComponent()
 {
-  static Component component = [] {
-    ComponentDescription cd = {kOstrakonComponentType, (OSType) kOstrakonUniqueID, (OSType) kOstrakonMfrID, 0, 0};
+  static Component component = []
+  {
+    ComponentDescription cd = {kOstrakonComponentType, (OSType) kOstrakonUniqueID, (OSType) kOstrakonMfrID, 0,
+                               0};
     return RegisterComponent(&cd, Ostrakon_Entry, 0, nullptr, nullptr, nullptr);
   }();
   return component;
@@ -136,7 +138,8 @@ public:
     return AudioUnitGetProperty(unit, id, scope, element, value, &size);
   }
 
-  OSStatus SetFormat(AudioUnitScope scope, UInt32 channels, double rate = 44100.0, AudioUnitElement element = 0)
+  OSStatus SetFormat(AudioUnitScope scope, UInt32 channels, double rate = 44100.0,
+                     AudioUnitElement element = 0)
   {
     AudioStreamBasicDescription f;
     memset(&f, 0, sizeof f);
@@ -185,7 +188,8 @@ public:
   OSStatus RenderFast(AudioBufferList* list, UInt32 nFrames, double sampleTime, UInt32 bus = 0)
   {
     AudioUnitRenderProc proc = nullptr;
-    EXPECT_EQ(Get(kAudioUnitProperty_FastDispatch, kAudioUnitScope_Global, kAudioUnitRenderSelect, &proc), noErr);
+    EXPECT_EQ(Get(kAudioUnitProperty_FastDispatch, kAudioUnitScope_Global, kAudioUnitRenderSelect, &proc),
+              noErr);
     AudioUnitRenderActionFlags flags = 0;
     const AudioTimeStamp ts = Stamp(sampleTime);
     return proc(GetComponentInstanceStorage(unit), &flags, &ts, bus, nFrames, list);

@@ -10,11 +10,14 @@
 TEST(AUEntry, CanDoVersionAndUnknownSelectors)
 {
   AUHost host;
-  for (SInt16 s : {1, 2, 3, 4, 5, 6, 7, 9, 10, 11, 14, 15, 16, 17}) EXPECT_EQ(ComponentFunctionImplemented(host.unit, s), 1) << s;
+  for (SInt16 s : {1, 2, 3, 4, 5, 6, 7, 9, 10, 11, 14, 15, 16, 17})
+    EXPECT_EQ(ComponentFunctionImplemented(host.unit, s), 1) << s;
   // 18 is handled (below) but not announced.
-  for (SInt16 s : {0, 8, 12, 13, 18, 19, 257, -1}) EXPECT_EQ(ComponentFunctionImplemented(host.unit, s), 0) << s;
+  for (SInt16 s : {0, 8, 12, 13, 18, 19, 257, -1})
+    EXPECT_EQ(ComponentFunctionImplemented(host.unit, s), 0) << s;
   EXPECT_EQ(GetComponentVersion(host.unit), 0x20002);
-  EXPECT_EQ(CallSelector(host.unit, kMusicDeviceSysExSelect, (const UInt8*) nullptr, (UInt32) 0), badComponentSelector);
+  EXPECT_EQ(CallSelector(host.unit, kMusicDeviceSysExSelect, (const UInt8*) nullptr, (UInt32) 0),
+            badComponentSelector);
   EXPECT_EQ(CallSelector(host.unit, 999), badComponentSelector);
   EXPECT_EQ(CallSelector(host.unit, kMusicDevicePrepareInstrumentSelect, (UInt32) 0), noErr);
 }
@@ -50,17 +53,18 @@ TEST(AUProperty, ParameterListAndInfo)
   AUHost host;
   UInt32 size = 0;
   Boolean writable = true;
-  ASSERT_EQ(AudioUnitGetPropertyInfo(host.unit, kAudioUnitProperty_ParameterList, kAudioUnitScope_Global, 0, &size,
-                                     &writable),
+  ASSERT_EQ(AudioUnitGetPropertyInfo(host.unit, kAudioUnitProperty_ParameterList, kAudioUnitScope_Global, 0,
+                                     &size, &writable),
             noErr);
   EXPECT_EQ(size, 160u);
   EXPECT_FALSE(writable);
   std::vector<AudioUnitParameterID> ids(40, 99);
-  EXPECT_EQ(AudioUnitGetProperty(host.unit, kAudioUnitProperty_ParameterList, kAudioUnitScope_Global, 0, ids.data(), &size),
+  EXPECT_EQ(AudioUnitGetProperty(host.unit, kAudioUnitProperty_ParameterList, kAudioUnitScope_Global, 0,
+                                 ids.data(), &size),
             noErr);
   for (UInt32 i = 0; i < 40; ++i) EXPECT_EQ(ids[i], i);
-  EXPECT_EQ(AudioUnitGetPropertyInfo(host.unit, kAudioUnitProperty_ParameterList, kAudioUnitScope_Input, 0, &size,
-                                     nullptr),
+  EXPECT_EQ(AudioUnitGetPropertyInfo(host.unit, kAudioUnitProperty_ParameterList, kAudioUnitScope_Input, 0,
+                                     &size, nullptr),
             noErr);
   EXPECT_EQ(size, 0u);
 
@@ -85,7 +89,8 @@ TEST(AUProperty, ParameterListAndInfo)
   {
     AudioUnitParameterInfo info;
     memset(&info, 0xAB, sizeof info);
-    ASSERT_EQ(host.Get(kAudioUnitProperty_ParameterInfo, kAudioUnitScope_Global, e.id, &info), noErr) << e.name;
+    ASSERT_EQ(host.Get(kAudioUnitProperty_ParameterInfo, kAudioUnitScope_Global, e.id, &info), noErr)
+        << e.name;
     EXPECT_EQ(info.flags, 0xC8000010u);
     EXPECT_STREQ(info.name, e.name);
     EXPECT_EQ(CFText(info.cfNameString), e.name);
@@ -103,7 +108,8 @@ TEST(AUProperty, ParameterListAndInfo)
     if (info.unitName) CFRelease(info.unitName);
   }
   AudioUnitParameterInfo info;
-  EXPECT_EQ(host.Get(kAudioUnitProperty_ParameterInfo, kAudioUnitScope_Input, 0, &info), kAudioUnitErr_InvalidProperty);
+  EXPECT_EQ(host.Get(kAudioUnitProperty_ParameterInfo, kAudioUnitScope_Input, 0, &info),
+            kAudioUnitErr_InvalidProperty);
 }
 
 TEST(AUProperty, ParametersOutsideTheListAreInvalidEverywhere)
@@ -114,10 +120,11 @@ TEST(AUProperty, ParametersOutsideTheListAreInvalidEverywhere)
   {
     AudioUnitParameterInfo info;
     UInt32 size = 0;
-    EXPECT_EQ(AudioUnitGetPropertyInfo(host.unit, kAudioUnitProperty_ParameterInfo, kAudioUnitScope_Global, id, &size,
-                                       nullptr),
+    EXPECT_EQ(AudioUnitGetPropertyInfo(host.unit, kAudioUnitProperty_ParameterInfo, kAudioUnitScope_Global,
+                                       id, &size, nullptr),
               kAudioUnitErr_InvalidParameter);
-    EXPECT_EQ(host.Get(kAudioUnitProperty_ParameterInfo, kAudioUnitScope_Global, id, &info), kAudioUnitErr_InvalidParameter);
+    EXPECT_EQ(host.Get(kAudioUnitProperty_ParameterInfo, kAudioUnitScope_Global, id, &info),
+              kAudioUnitErr_InvalidParameter);
     CFArrayRef texts = nullptr;
     EXPECT_EQ(host.Get(kAudioUnitProperty_ParameterValueStrings, kAudioUnitScope_Global, id, &texts),
               kAudioUnitErr_InvalidParameter);
@@ -132,7 +139,8 @@ TEST(AUProperty, ParametersOutsideTheListAreInvalidEverywhere)
     EXPECT_EQ(host.Get(kAudioUnitProperty_ParameterValueFromString, kAudioUnitScope_Global, 0, &vfs),
               kAudioUnitErr_InvalidParameter);
     AudioUnitParameterValue v = 0.0f;
-    EXPECT_EQ(AudioUnitGetParameter(host.unit, id, kAudioUnitScope_Global, 0, &v), kAudioUnitErr_InvalidParameter);
+    EXPECT_EQ(AudioUnitGetParameter(host.unit, id, kAudioUnitScope_Global, 0, &v),
+              kAudioUnitErr_InvalidParameter);
     EXPECT_EQ(host.SetParam(id, 1.0f), kAudioUnitErr_InvalidParameter);
     AudioUnitParameterEvent e;
     memset(&e, 0, sizeof e);
@@ -175,11 +183,13 @@ TEST(AUProperty, ShortBuffersAreRefusedUntouched)
     unsigned char buf[256];
     memset(buf, 0x5A, sizeof buf);
     size = c.size - 1;
-    EXPECT_EQ(AudioUnitGetProperty(host.unit, c.id, c.scope, element, buf, &size), kAudioUnitErr_InvalidPropertyValue)
+    EXPECT_EQ(AudioUnitGetProperty(host.unit, c.id, c.scope, element, buf, &size),
+              kAudioUnitErr_InvalidPropertyValue)
         << c.id;
     for (unsigned char b : buf) ASSERT_EQ(b, 0x5A) << c.id;
     // A host that passes no size has no room.
-    EXPECT_EQ(AudioUnitGetProperty(host.unit, c.id, c.scope, element, buf, nullptr), kAudioUnitErr_InvalidPropertyValue);
+    EXPECT_EQ(AudioUnitGetProperty(host.unit, c.id, c.scope, element, buf, nullptr),
+              kAudioUnitErr_InvalidPropertyValue);
   }
 
   // Set: short data is refused before the listeners hear of it, and nothing changes.
@@ -188,14 +198,17 @@ TEST(AUProperty, ShortBuffersAreRefusedUntouched)
   auto listener = [](void*, AudioUnit, AudioUnitPropertyID, AudioUnitScope, AudioUnitElement) { ++heard; };
   const Float64 rate = 96000.0;
   ASSERT_EQ(AudioUnitAddPropertyListener(host.unit, kAudioUnitProperty_SampleRate, listener, nullptr), noErr);
-  EXPECT_EQ(host.Set(kAudioUnitProperty_SampleRate, kAudioUnitScope_Global, 0, rate, 4), kAudioUnitErr_InvalidPropertyValue);
-  EXPECT_EQ(AudioUnitSetProperty(host.unit, kAudioUnitProperty_SampleRate, kAudioUnitScope_Global, 0, nullptr, 8),
+  EXPECT_EQ(host.Set(kAudioUnitProperty_SampleRate, kAudioUnitScope_Global, 0, rate, 4),
             kAudioUnitErr_InvalidPropertyValue);
+  EXPECT_EQ(
+      AudioUnitSetProperty(host.unit, kAudioUnitProperty_SampleRate, kAudioUnitScope_Global, 0, nullptr, 8),
+      kAudioUnitErr_InvalidPropertyValue);
   EXPECT_EQ(heard, 0);
   EXPECT_EQ(host.Strip()->GetSampleRate(), 44100.0);
   AudioStreamBasicDescription f;
   memset(&f, 0, sizeof f);
-  EXPECT_EQ(host.Set(kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 0, f, 39), kAudioUnitErr_InvalidPropertyValue);
+  EXPECT_EQ(host.Set(kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 0, f, 39),
+            kAudioUnitErr_InvalidPropertyValue);
   EXPECT_EQ(host.Set(kAudioUnitProperty_BypassEffect, kAudioUnitScope_Global, 0, (UInt32) 1, 2),
             kAudioUnitErr_InvalidPropertyValue);
   EXPECT_FALSE(host.Plug()->IsBypassed());
@@ -203,7 +216,8 @@ TEST(AUProperty, ShortBuffersAreRefusedUntouched)
   EXPECT_EQ(host.Set(kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, 0, cb, 15),
             kAudioUnitErr_InvalidPropertyValue);
   // A rate that would divide by zero is no rate.
-  EXPECT_EQ(host.Set(kAudioUnitProperty_SampleRate, kAudioUnitScope_Global, 0, (Float64) 0.0), kAudioUnitErr_InvalidPropertyValue);
+  EXPECT_EQ(host.Set(kAudioUnitProperty_SampleRate, kAudioUnitScope_Global, 0, (Float64) 0.0),
+            kAudioUnitErr_InvalidPropertyValue);
   EXPECT_EQ(host.Set(kAudioUnitProperty_SampleRate, kAudioUnitScope_Global, 0, rate), noErr);
   EXPECT_EQ(heard, 2); // the refused zero rate was well-formed, so the listener heard it too
   EXPECT_EQ(host.Strip()->GetSampleRate(), 96000.0);
@@ -222,8 +236,10 @@ TEST(AUProperty, StreamFormatRepliesAndScopes)
   EXPECT_EQ(f.mBytesPerFrame, 4u);
   EXPECT_EQ(f.mBitsPerChannel, 32u);
   EXPECT_EQ(f.mChannelsPerFrame, 2u); // the plug-in's channels until the host says
-  EXPECT_EQ(host.Get(kAudioUnitProperty_StreamFormat, kAudioUnitScope_Input, 1, &f), kAudioUnitErr_InvalidProperty);
-  EXPECT_EQ(host.Get(kAudioUnitProperty_StreamFormat, kAudioUnitScope_Group, 0, &f), kAudioUnitErr_InvalidProperty);
+  EXPECT_EQ(host.Get(kAudioUnitProperty_StreamFormat, kAudioUnitScope_Input, 1, &f),
+            kAudioUnitErr_InvalidProperty);
+  EXPECT_EQ(host.Get(kAudioUnitProperty_StreamFormat, kAudioUnitScope_Group, 0, &f),
+            kAudioUnitErr_InvalidProperty);
 
   // The global scope is output bus 0.
   EXPECT_EQ(host.SetFormat(kAudioUnitScope_Global, 1, 48000.0), noErr);
@@ -256,7 +272,8 @@ TEST(AUProperty, FixedReplies)
   CFLeakCheck leaks;
   AUHost host;
   AUChannelInfo io[2];
-  ASSERT_EQ(host.Get(kAudioUnitProperty_SupportedNumChannels, kAudioUnitScope_Global, 0, io, sizeof io), noErr);
+  ASSERT_EQ(host.Get(kAudioUnitProperty_SupportedNumChannels, kAudioUnitScope_Global, 0, io, sizeof io),
+            noErr);
   EXPECT_EQ(io[0].inChannels, 1);
   EXPECT_EQ(io[0].outChannels, 1);
   EXPECT_EQ(io[1].inChannels, 2);
@@ -276,12 +293,14 @@ TEST(AUProperty, FixedReplies)
   EXPECT_EQ(host.Get(kAudioUnitProperty_Latency, kAudioUnitScope_Global, 0, &seconds), noErr);
   EXPECT_EQ(seconds, 0.0);
   EXPECT_EQ(host.Get(kAudioUnitProperty_TailTime, kAudioUnitScope_Global, 0, &seconds), noErr);
-  EXPECT_EQ(host.Get(kAudioUnitProperty_Latency, kAudioUnitScope_Input, 0, &seconds), kAudioUnitErr_InvalidProperty);
+  EXPECT_EQ(host.Get(kAudioUnitProperty_Latency, kAudioUnitScope_Input, 0, &seconds),
+            kAudioUnitErr_InvalidProperty);
 
   UInt32 frames = 0;
   EXPECT_EQ(host.Get(kAudioUnitProperty_MaximumFramesPerSlice, kAudioUnitScope_Global, 0, &frames), noErr);
   EXPECT_EQ(frames, 1024u);
-  EXPECT_EQ(host.Set(kAudioUnitProperty_MaximumFramesPerSlice, kAudioUnitScope_Global, 0, (UInt32) 4096), noErr);
+  EXPECT_EQ(host.Set(kAudioUnitProperty_MaximumFramesPerSlice, kAudioUnitScope_Global, 0, (UInt32) 4096),
+            noErr);
   EXPECT_EQ(host.Set(kAudioUnitProperty_MaximumFramesPerSlice, kAudioUnitScope_Global, 0, (UInt32) UINT_MAX),
             kAudioUnitErr_InvalidPropertyValue);
   EXPECT_EQ(host.Get(kAudioUnitProperty_MaximumFramesPerSlice, kAudioUnitScope_Global, 0, &frames), noErr);
@@ -293,20 +312,28 @@ TEST(AUProperty, FixedReplies)
 
   // No editor yet: no view of either kind.
   ComponentDescription view;
-  EXPECT_EQ(host.Get(kAudioUnitProperty_GetUIComponentList, kAudioUnitScope_Global, 0, &view), kAudioUnitErr_InvalidProperty);
+  EXPECT_EQ(host.Get(kAudioUnitProperty_GetUIComponentList, kAudioUnitScope_Global, 0, &view),
+            kAudioUnitErr_InvalidProperty);
   AudioUnitCocoaViewInfo cocoa;
-  EXPECT_EQ(host.Get(kAudioUnitProperty_CocoaUI, kAudioUnitScope_Global, 0, &cocoa), kAudioUnitErr_InvalidProperty);
-  EXPECT_EQ(host.Get(kMusicDeviceProperty_InstrumentCount, kAudioUnitScope_Global, 0, &n), kAudioUnitErr_InvalidProperty);
-  EXPECT_EQ(host.Get(kAudioUnitProperty_InPlaceProcessing, kAudioUnitScope_Global, 0, &n), kAudioUnitErr_InvalidProperty);
+  EXPECT_EQ(host.Get(kAudioUnitProperty_CocoaUI, kAudioUnitScope_Global, 0, &cocoa),
+            kAudioUnitErr_InvalidProperty);
+  EXPECT_EQ(host.Get(kMusicDeviceProperty_InstrumentCount, kAudioUnitScope_Global, 0, &n),
+            kAudioUnitErr_InvalidProperty);
+  EXPECT_EQ(host.Get(kAudioUnitProperty_InPlaceProcessing, kAudioUnitScope_Global, 0, &n),
+            kAudioUnitErr_InvalidProperty);
 
   UInt32 size = 0;
   Boolean writable = false;
-  EXPECT_EQ(AudioUnitGetPropertyInfo(host.unit, kAudioUnitProperty_HostCallbacks, kAudioUnitScope_Global, 0, &size, &writable), noErr);
+  EXPECT_EQ(AudioUnitGetPropertyInfo(host.unit, kAudioUnitProperty_HostCallbacks, kAudioUnitScope_Global, 0,
+                                     &size, &writable),
+            noErr);
   EXPECT_EQ(size, 32u);
   EXPECT_TRUE(writable);
-  EXPECT_EQ(AudioUnitGetPropertyInfo(host.unit, kAudioUnitProperty_MakeConnection, kAudioUnitScope_Output, 0, &size, &writable),
+  EXPECT_EQ(AudioUnitGetPropertyInfo(host.unit, kAudioUnitProperty_MakeConnection, kAudioUnitScope_Output, 0,
+                                     &size, &writable),
             kAudioUnitErr_InvalidProperty);
-  EXPECT_EQ(AudioUnitGetPropertyInfo(host.unit, kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, 1, &size, &writable),
+  EXPECT_EQ(AudioUnitGetPropertyInfo(host.unit, kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input,
+                                     1, &size, &writable),
             kAudioUnitErr_InvalidProperty);
 
   // The host owns what it is handed: an empty preset array, the preset record's name.
@@ -331,7 +358,8 @@ TEST(AUProperty, FastDispatchAddresses)
     EXPECT_EQ(host.Get(kAudioUnitProperty_FastDispatch, kAudioUnitScope_Global, e, &proc), noErr);
     EXPECT_NE(proc, nullptr);
   }
-  EXPECT_EQ(host.Get(kAudioUnitProperty_FastDispatch, kAudioUnitScope_Global, 5, &proc), kAudioUnitErr_InvalidElement);
+  EXPECT_EQ(host.Get(kAudioUnitProperty_FastDispatch, kAudioUnitScope_Global, 5, &proc),
+            kAudioUnitErr_InvalidElement);
   AudioUnitSetParameterProc set = nullptr;
   AudioUnitGetParameterProc get = nullptr;
   host.Get(kAudioUnitProperty_FastDispatch, kAudioUnitScope_Global, kAudioUnitSetParameterSelect, &set);
@@ -366,7 +394,8 @@ void OtherListener(void* ref, AudioUnit, AudioUnitPropertyID, AudioUnitScope, Au
 }
 int gNotifyCalls = 0;
 std::vector<AudioUnitRenderActionFlags> gNotifyFlags;
-OSStatus Notify(void*, AudioUnitRenderActionFlags* flags, const AudioTimeStamp*, UInt32, UInt32, AudioBufferList*)
+OSStatus Notify(void*, AudioUnitRenderActionFlags* flags, const AudioTimeStamp*, UInt32, UInt32,
+                AudioBufferList*)
 {
   ++gNotifyCalls;
   gNotifyFlags.push_back(*flags);
@@ -379,10 +408,13 @@ TEST(AUProperty, ListenersSeeTheOldValueAndAreKeptOnce)
   AUHost host;
   ListenerLog a, b;
   a.host = b.host = &host;
-  ASSERT_EQ(AudioUnitAddPropertyListener(host.unit, kAudioUnitProperty_BypassEffect, BypassListener, &a), noErr);
+  ASSERT_EQ(AudioUnitAddPropertyListener(host.unit, kAudioUnitProperty_BypassEffect, BypassListener, &a),
+            noErr);
   // The same procedure for the same property is kept once, whatever its user data.
-  ASSERT_EQ(AudioUnitAddPropertyListener(host.unit, kAudioUnitProperty_BypassEffect, BypassListener, &b), noErr);
-  ASSERT_EQ(AudioUnitAddPropertyListener(host.unit, kAudioUnitProperty_BypassEffect, OtherListener, &b), noErr);
+  ASSERT_EQ(AudioUnitAddPropertyListener(host.unit, kAudioUnitProperty_BypassEffect, BypassListener, &b),
+            noErr);
+  ASSERT_EQ(AudioUnitAddPropertyListener(host.unit, kAudioUnitProperty_BypassEffect, OtherListener, &b),
+            noErr);
   EXPECT_EQ(AudioUnitAddPropertyListener(host.unit, kAudioUnitProperty_BypassEffect, nullptr, &b), paramErr);
 
   ASSERT_EQ(host.Set(kAudioUnitProperty_BypassEffect, kAudioUnitScope_Global, 0, (UInt32) 1), noErr);
@@ -392,11 +424,16 @@ TEST(AUProperty, ListenersSeeTheOldValueAndAreKeptOnce)
   EXPECT_TRUE(host.Plug()->IsBypassed());
 
   // Removing with user data needs all three to match; without, the first of the pair goes.
-  ASSERT_EQ(AudioUnitRemovePropertyListenerWithUserData(host.unit, kAudioUnitProperty_BypassEffect, BypassListener, &b), noErr);
+  ASSERT_EQ(AudioUnitRemovePropertyListenerWithUserData(host.unit, kAudioUnitProperty_BypassEffect,
+                                                        BypassListener, &b),
+            noErr);
   ASSERT_EQ(host.Set(kAudioUnitProperty_BypassEffect, kAudioUnitScope_Global, 0, (UInt32) 0), noErr);
   EXPECT_EQ(a.bypassSeen, (std::vector<UInt32>{0, 1}));
-  ASSERT_EQ(AudioUnitRemovePropertyListener(host.unit, kAudioUnitProperty_BypassEffect, BypassListener), noErr);
-  ASSERT_EQ(AudioUnitRemovePropertyListenerWithUserData(host.unit, kAudioUnitProperty_BypassEffect, OtherListener, &b), noErr);
+  ASSERT_EQ(AudioUnitRemovePropertyListener(host.unit, kAudioUnitProperty_BypassEffect, BypassListener),
+            noErr);
+  ASSERT_EQ(AudioUnitRemovePropertyListenerWithUserData(host.unit, kAudioUnitProperty_BypassEffect,
+                                                        OtherListener, &b),
+            noErr);
   ASSERT_EQ(host.Set(kAudioUnitProperty_BypassEffect, kAudioUnitScope_Global, 0, (UInt32) 1), noErr);
   EXPECT_EQ(a.calls, 2);
   EXPECT_EQ(b.calls, 2);
@@ -428,17 +465,19 @@ TEST(AUProperty, ParameterTexts)
   CFLeakCheck leaks;
   AUHost host;
   CFArrayRef texts = nullptr;
-  ASSERT_EQ(host.Get(kAudioUnitProperty_ParameterValueStrings, kAudioUnitScope_Global, kDyn1Type, &texts), noErr);
+  ASSERT_EQ(host.Get(kAudioUnitProperty_ParameterValueStrings, kAudioUnitScope_Global, kDyn1Type, &texts),
+            noErr);
   ASSERT_EQ(CFArrayGetCount(texts), 4);
   EXPECT_EQ(CFText(CFArrayGetValueAtIndex(texts, 0)), "VCA");
   EXPECT_EQ(CFText(CFArrayGetValueAtIndex(texts, 3)), "Expander");
   CFRelease(texts);
-  ASSERT_EQ(host.Get(kAudioUnitProperty_ParameterValueStrings, kAudioUnitScope_Global, kRevPhase, &texts), noErr);
+  ASSERT_EQ(host.Get(kAudioUnitProperty_ParameterValueStrings, kAudioUnitScope_Global, kRevPhase, &texts),
+            noErr);
   EXPECT_EQ(CFText(CFArrayGetValueAtIndex(texts, 1)), "on");
   CFRelease(texts);
   UInt32 size = 99;
-  EXPECT_EQ(AudioUnitGetPropertyInfo(host.unit, kAudioUnitProperty_ParameterValueStrings, kAudioUnitScope_Global, kHiPassFreq,
-                                     &size, nullptr),
+  EXPECT_EQ(AudioUnitGetPropertyInfo(host.unit, kAudioUnitProperty_ParameterValueStrings,
+                                     kAudioUnitScope_Global, kHiPassFreq, &size, nullptr),
             kAudioUnitErr_InvalidProperty);
   EXPECT_EQ(size, 0u);
 
@@ -503,11 +542,13 @@ TEST(AUProperty, HostIdentifierAndCallbacks)
   EXPECT_EQ(host.Plug()->GetHost(), 21);
   EXPECT_EQ(host.Plug()->GetHostVersion(false), (9 << 16) + (0x12 << 8));
   const HostCallbackInfo callbacks = {nullptr, nullptr, nullptr, nullptr};
-  EXPECT_EQ(host.Set(kAudioUnitProperty_HostCallbacks, kAudioUnitScope_Output, 0, callbacks), kAudioUnitErr_InvalidProperty);
+  EXPECT_EQ(host.Set(kAudioUnitProperty_HostCallbacks, kAudioUnitScope_Output, 0, callbacks),
+            kAudioUnitErr_InvalidProperty);
   EXPECT_EQ(host.Set(kAudioUnitProperty_HostCallbacks, kAudioUnitScope_Global, 0, callbacks), noErr);
   EXPECT_EQ(host.Set(kAudioUnitProperty_OfflineRender, kAudioUnitScope_Global, 0, (UInt32) 1), noErr);
   EXPECT_TRUE(host.Plug()->IsOffline());
-  EXPECT_EQ(host.Set(kAudioUnitProperty_RenderQuality, kAudioUnitScope_Global, 0, (UInt32) 1), kAudioUnitErr_InvalidProperty);
+  EXPECT_EQ(host.Set(kAudioUnitProperty_RenderQuality, kAudioUnitScope_Global, 0, (UInt32) 1),
+            kAudioUnitErr_InvalidProperty);
 }
 
 TEST(AUTestPlug, PresetsSideChainsInstrumentsMidiAndEditor)
@@ -545,7 +586,8 @@ TEST(AUTestPlug, PresetsSideChainsInstrumentsMidiAndEditor)
     auto onPreset = [](void*, AudioUnit, AudioUnitPropertyID id, AudioUnitScope, AudioUnitElement) {
       presetHeard += id == kAudioUnitProperty_PresentPreset;
     };
-    ASSERT_EQ(AudioUnitAddPropertyListener(host.unit, kAudioUnitProperty_PresentPreset, onPreset, nullptr), noErr);
+    ASSERT_EQ(AudioUnitAddPropertyListener(host.unit, kAudioUnitProperty_PresentPreset, onPreset, nullptr),
+              noErr);
     const AUPreset choose = {1, nullptr};
     ASSERT_EQ(host.Set(kAudioUnitProperty_PresentPreset, kAudioUnitScope_Global, 0, choose), noErr);
     EXPECT_EQ(host.Param(kTestGain), 3.0f);
@@ -561,7 +603,8 @@ TEST(AUTestPlug, PresetsSideChainsInstrumentsMidiAndEditor)
     EXPECT_EQ(view.componentType, (OSType) kAudioUnitCarbonViewComponentType);
     EXPECT_EQ(view.componentSubType, 0x54657374u);
     AudioUnitCocoaViewInfo cocoa;
-    EXPECT_EQ(host.Get(kAudioUnitProperty_CocoaUI, kAudioUnitScope_Global, 0, &cocoa), kAudioUnitErr_InvalidProperty);
+    EXPECT_EQ(host.Get(kAudioUnitProperty_CocoaUI, kAudioUnitScope_Global, 0, &cocoa),
+              kAudioUnitErr_InvalidProperty);
     StandInRegisterBundle(kTestBundleID, "/opt/TestPlug.component");
     ASSERT_EQ(host.Get(kAudioUnitProperty_CocoaUI, kAudioUnitScope_Global, 0, &cocoa), noErr);
     EXPECT_EQ(CFText(cocoa.mCocoaAUViewClass[0]), "TestPlug_View");
@@ -583,10 +626,11 @@ TEST(AUTestPlug, PresetsSideChainsInstrumentsMidiAndEditor)
     EXPECT_EQ(plug->midi[0].mData2, 100);
     MusicDeviceNoteParams note = {2, 64.0f, 90.0f, {{0, 0.0f}}};
     NoteInstanceID noteID = 0;
-    EXPECT_EQ(CallSelector(host.unit, kMusicDeviceStartNoteSelect, (UInt32) 0, (UInt32) 0, &noteID, (UInt32) 0,
-                           (const MusicDeviceNoteParams*) &note),
+    EXPECT_EQ(CallSelector(host.unit, kMusicDeviceStartNoteSelect, (UInt32) 0, (UInt32) 0, &noteID,
+                           (UInt32) 0, (const MusicDeviceNoteParams*) &note),
               noErr);
-    EXPECT_EQ(CallSelector(host.unit, kMusicDeviceStopNoteSelect, (UInt32) 0, (UInt32) 64, (UInt32) 0), noErr);
+    EXPECT_EQ(CallSelector(host.unit, kMusicDeviceStopNoteSelect, (UInt32) 0, (UInt32) 64, (UInt32) 0),
+              noErr);
     EXPECT_EQ(plug->midi.size(), 1u);
 
     // Latency listeners hear of a change before it is stored.

@@ -11,7 +11,8 @@ namespace
 {
 int gNotified = 0;
 std::vector<AudioUnitRenderActionFlags> gFlags;
-OSStatus CountNotify(void*, AudioUnitRenderActionFlags* flags, const AudioTimeStamp*, UInt32, UInt32, AudioBufferList*)
+OSStatus CountNotify(void*, AudioUnitRenderActionFlags* flags, const AudioTimeStamp*, UInt32, UInt32,
+                     AudioBufferList*)
 {
   ++gNotified;
   gFlags.push_back(*flags);
@@ -42,8 +43,10 @@ TEST(AURender, BadRequestsAreRefusedBeforeAnything)
   EXPECT_EQ(rig.host.Render(out.List(), 257, 0.0), kAudioUnitErr_InvalidPropertyValue);
   AudioUnitRenderActionFlags flags = 0;
   const AudioTimeStamp noTime = Stamp(0.0, kAudioTimeStampHostTimeValid);
-  EXPECT_EQ(AudioUnitRender(rig.host.unit, &flags, &noTime, 0, 256, out.List()), kAudioUnitErr_InvalidPropertyValue);
-  EXPECT_EQ(AudioUnitRender(rig.host.unit, &flags, nullptr, 0, 256, out.List()), kAudioUnitErr_InvalidPropertyValue);
+  EXPECT_EQ(AudioUnitRender(rig.host.unit, &flags, &noTime, 0, 256, out.List()),
+            kAudioUnitErr_InvalidPropertyValue);
+  EXPECT_EQ(AudioUnitRender(rig.host.unit, &flags, nullptr, 0, 256, out.List()),
+            kAudioUnitErr_InvalidPropertyValue);
   EXPECT_EQ(rig.host.Render(out.List(), 256, 0.0, 1), kAudioUnitErr_InvalidPropertyValue);
   EXPECT_EQ(rig.host.Render(nullptr, 256, 0.0), kAudioUnitErr_InvalidPropertyValue);
   // A host buffer shorter than the block would be written past its end.
@@ -134,7 +137,8 @@ TEST(AURender, ChainedUnitsPullThroughTheFastEntry)
   Rig upstream(2);
   ASSERT_EQ(upstream.host.Set(kAudioUnitProperty_BypassEffect, kAudioUnitScope_Global, 0, (UInt32) 1), noErr);
   AUHost downstream;
-  ASSERT_EQ(downstream.Set(kAudioUnitProperty_MaximumFramesPerSlice, kAudioUnitScope_Global, 0, (UInt32) 256), noErr);
+  ASSERT_EQ(downstream.Set(kAudioUnitProperty_MaximumFramesPerSlice, kAudioUnitScope_Global, 0, (UInt32) 256),
+            noErr);
   ASSERT_EQ(downstream.SetFormat(kAudioUnitScope_Output, 2), noErr);
   const AudioUnitConnection connection = {upstream.host.unit, 0, 0};
   ASSERT_EQ(downstream.Set(kAudioUnitProperty_MakeConnection, kAudioUnitScope_Input, 0, connection), noErr);
@@ -145,7 +149,8 @@ TEST(AURender, ChainedUnitsPullThroughTheFastEntry)
   HostBufferList out(2, 256);
   ASSERT_EQ(downstream.RenderFast(out.List(), 256, 0.0), noErr);
   EXPECT_EQ(upstream.source.pulls, 1);
-  for (int c = 0; c < 2; ++c) EXPECT_TRUE(SameBits(out.Own(c), upstream.source.channels[(size_t) c].data(), 256));
+  for (int c = 0; c < 2; ++c)
+    EXPECT_TRUE(SameBits(out.Own(c), upstream.source.channels[(size_t) c].data(), 256));
 
   const AudioUnitConnection none = {nullptr, 0, 0};
   ASSERT_EQ(downstream.Set(kAudioUnitProperty_MakeConnection, kAudioUnitScope_Input, 0, none), noErr);
@@ -224,7 +229,8 @@ TEST_P(AURenderIdentity, MatchesTheBaseEntryBitForBit)
   {
     HostBufferList slice((int) nCh, block);
     ASSERT_EQ(rig.host.RenderFast(slice.List(), block, done), noErr);
-    for (UInt32 c = 0; c < nCh; ++c) memcpy(out.Own((int) c) + done, slice.Own((int) c), block * sizeof(float));
+    for (UInt32 c = 0; c < nCh; ++c)
+      memcpy(out.Own((int) c) + done, slice.Own((int) c), block * sizeof(float));
   }
 
   const std::vector<std::vector<float>> expected = RenderThroughBase(rig.source.channels, block, settings);

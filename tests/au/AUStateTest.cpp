@@ -22,9 +22,11 @@ TEST(AUParams, SetClampsIntoTheRangeAndRefusesNaN)
   EXPECT_EQ(host.Param(kHiPassFreq), 57.25f);
   EXPECT_EQ(host.SetParam(kHiPassFreq, std::nanf("")), kAudioUnitErr_InvalidPropertyValue);
   EXPECT_EQ(host.Param(kHiPassFreq), 57.25f);
-  EXPECT_EQ(AudioUnitSetParameter(host.unit, kHiPassFreq, kAudioUnitScope_Input, 0, 30.0f, 0), kAudioUnitErr_InvalidProperty);
+  EXPECT_EQ(AudioUnitSetParameter(host.unit, kHiPassFreq, kAudioUnitScope_Input, 0, 30.0f, 0),
+            kAudioUnitErr_InvalidProperty);
   AudioUnitParameterValue v = 0.0f;
-  EXPECT_EQ(AudioUnitGetParameter(host.unit, kHiPassFreq, kAudioUnitScope_Output, 0, &v), kAudioUnitErr_InvalidProperty);
+  EXPECT_EQ(AudioUnitGetParameter(host.unit, kHiPassFreq, kAudioUnitScope_Output, 0, &v),
+            kAudioUnitErr_InvalidProperty);
   EXPECT_EQ(AudioUnitGetParameter(host.unit, kHiPassFreq, kAudioUnitScope_Global, 0, nullptr), paramErr);
 }
 
@@ -102,8 +104,12 @@ TEST(AUState, ClassInfoRoundTripsBetweenInstances)
   CFDictionaryRef state = nullptr;
   {
     AUHost host;
-    for (auto s : {std::pair<int, float>{kLowMidGain, 4.5f}, {kDyn1Type, 2.0f}, {kRouting, 1.0f}, {kRevPhase, 1.0f},
-                   {kLowPassFreq, 9000.0f}, {kDyn2Thresh, -33.0f}})
+    for (auto s : {std::pair<int, float>{kLowMidGain, 4.5f},
+                   {kDyn1Type, 2.0f},
+                   {kRouting, 1.0f},
+                   {kRevPhase, 1.0f},
+                   {kLowPassFreq, 9000.0f},
+                   {kDyn2Thresh, -33.0f}})
       ASSERT_EQ(host.SetParam(s.first, s.second), noErr);
     saved = Values(host);
     state = SaveState(host);
@@ -194,7 +200,8 @@ TEST(AUState, AHalfChunkIsAccepted)
     EXPECT_EQ(host.Strip()->GetParam(i)->Value(), p->Value()) << i;
   }
   // The parameters the chunk does not reach keep their values.
-  for (int i = 20; i < kNumParams; ++i) EXPECT_EQ(host.Strip()->GetParam(i)->Value(), before[(size_t) i]) << i;
+  for (int i = 20; i < kNumParams; ++i)
+    EXPECT_EQ(host.Strip()->GetParam(i)->Value(), before[(size_t) i]) << i;
   CFRelease(data);
   CFRelease(state);
   CFRelease(good);
@@ -275,8 +282,8 @@ OSStatus MusicalTime(void*, UInt32* delta, Float32* num, UInt32* denom, Float64*
   *downBeat = gTime.downBeat;
   return noErr;
 }
-OSStatus Transport(void*, Boolean* playing, Boolean* changed, Float64* sample, Boolean* cycling, Float64* start,
-                   Float64* end)
+OSStatus Transport(void*, Boolean* playing, Boolean* changed, Float64* sample, Boolean* cycling,
+                   Float64* start, Float64* end)
 {
   *playing = true;
   *changed = false;
@@ -327,7 +334,9 @@ TEST(AUHostServices, TimeComesFromTheHostCallbacks)
   EXPECT_TRUE(info.mTransportLoopEnabled);
 
   // An older host's record without the transport procedure.
-  ASSERT_EQ(host.Set(kAudioUnitProperty_HostCallbacks, kAudioUnitScope_Global, 0, callbacks, 3 * sizeof(void*)), noErr);
+  ASSERT_EQ(
+      host.Set(kAudioUnitProperty_HostCallbacks, kAudioUnitScope_Global, 0, callbacks, 3 * sizeof(void*)),
+      noErr);
   EXPECT_EQ(plug->GetSamplePos(), 0);
   EXPECT_EQ(host.Set(kAudioUnitProperty_HostCallbacks, kAudioUnitScope_Global, 0, callbacks, 4),
             kAudioUnitErr_InvalidPropertyValue);
@@ -351,8 +360,9 @@ TEST(AUNotify, EditorChangesReachTheHostsListeners)
   Events events;
   AUEventListenerRef listener = nullptr;
   ASSERT_EQ(AUEventListenerCreate(OnEvent, &events, nullptr, nullptr, 0.0f, 0.0f, &listener), noErr);
-  for (AudioUnitEventType type : {kAudioUnitEvent_ParameterValueChange, kAudioUnitEvent_BeginParameterChangeGesture,
-                                  kAudioUnitEvent_EndParameterChangeGesture})
+  for (AudioUnitEventType type :
+       {kAudioUnitEvent_ParameterValueChange, kAudioUnitEvent_BeginParameterChangeGesture,
+        kAudioUnitEvent_EndParameterChangeGesture})
   {
     AudioUnitEvent e;
     memset(&e, 0, sizeof e);

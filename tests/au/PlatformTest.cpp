@@ -57,7 +57,8 @@ TEST(PlatformCF, StringsAreUtf8WithUtf16Lengths)
 {
   CFLeakCheck leaks;
   // "é" is two UTF-8 bytes, one UTF-16 unit; the clef is four bytes, two units.
-  CFStringRef s = CFStringCreateWithCString(kCFAllocatorDefault, "\xC3\xA9\xF0\x9D\x84\x9E", kCFStringEncodingUTF8);
+  CFStringRef s =
+      CFStringCreateWithCString(kCFAllocatorDefault, "\xC3\xA9\xF0\x9D\x84\x9E", kCFStringEncodingUTF8);
   ASSERT_TRUE(s);
   EXPECT_EQ(CFStringGetLength(s), 3);
   EXPECT_GE(CFStringGetMaximumSizeForEncoding(CFStringGetLength(s), kCFStringEncodingUTF8) + 1, 7);
@@ -213,7 +214,8 @@ TEST(PlatformEvents, DeliveredToMatchingListenersButNotTheSender)
   const AudioUnitEvent gain = ParamEvent(host.unit, kAudioUnitEvent_ParameterValueChange, kOutputGain);
   EXPECT_EQ(AUEventListenerAddEventType(la, nullptr, &gain), noErr);
   EXPECT_EQ(AUEventListenerAddEventType(la, nullptr, &gain), noErr); // once is enough
-  const AudioUnitEvent any = ParamEvent(host.unit, kAudioUnitEvent_ParameterValueChange, kAUParameterListener_AnyParameter);
+  const AudioUnitEvent any =
+      ParamEvent(host.unit, kAudioUnitEvent_ParameterValueChange, kAUParameterListener_AnyParameter);
   EXPECT_EQ(AUEventListenerAddEventType(lb, nullptr, &any), noErr);
 
   ASSERT_EQ(host.SetParam(kOutputGain, -6.0f), noErr);

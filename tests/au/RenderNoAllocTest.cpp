@@ -65,7 +65,9 @@ TEST(AURenderNoAlloc, RenderingAllocatesNothing)
   ASSERT_EQ(host.SetParam(kDyn1Type, 1.0f), noErr);
   ASSERT_EQ(host.SetParam(kOversampling, 1.0f), noErr);
   AudioUnitRenderProc render = nullptr;
-  ASSERT_EQ(host.Get(kAudioUnitProperty_FastDispatch, kAudioUnitScope_Global, kAudioUnitRenderSelect, &render), noErr);
+  ASSERT_EQ(
+      host.Get(kAudioUnitProperty_FastDispatch, kAudioUnitScope_Global, kAudioUnitRenderSelect, &render),
+      noErr);
   void* storage = GetComponentInstanceStorage(host.unit);
   HostBufferList out(2, 512), nulls(2, 512, true);
   AudioUnitRenderActionFlags flags = 0;
