@@ -2,6 +2,7 @@
 
 #include "IPlug/Base64.h"
 #include "IPlug/FatalAssert.h"
+#include "IPlug/Hosts.h"
 #include "IPlug/IGraphics.h"
 #include "IPlug/Trace.h"
 #include "IPlug/WDL/WDL_String.h"
@@ -156,8 +157,14 @@ void IPlugBase::SetInputChannelConnections(int idx, int n, bool connected)
   for (int i = idx < 0 ? 0 : idx; i < end; ++i)
   {
     InChannel* ch = mInChannels.Get(i);
+    const bool wasConnected = ch->mConnected;
     ch->mConnected = connected;
-    if (!connected) *ch->mSrc = ch->mScratchBuf.Get();
+    if (connected) continue;
+    // The float attach converts into the scratch buffer, so a channel that was connected
+    // still holds its last block there; unconnected, it must read silence.
+    if (wasConnected && ch->mScratchBuf.GetSize() > 0)
+      memset(ch->mScratchBuf.Get(), 0, (size_t) ch->mScratchBuf.GetSize() * sizeof(double));
+    *ch->mSrc = ch->mScratchBuf.Get();
   }
 }
 
@@ -366,6 +373,8 @@ int IPlugBase::GetHostVersion(bool decimal)
 }
 
 void IPlugBase::GetHostVersionStr(char* out) { GetVersionStr(GetHostVersion(false), out); }
+
+void IPlugBase::SetHost(const char* name, int version) { SetHostIdentity(LookUpHost(name), version); }
 
 // ----- parameter traffic -----
 

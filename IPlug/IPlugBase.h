@@ -17,6 +17,22 @@ class IGraphics;
 
 constexpr int MAX_EFFECT_NAME_LEN = 128;
 
+// The host's musical time, as far as the host reports it; GetTime leaves the fields it
+// learns nothing about as the caller set them.
+struct ITimeInfo
+{
+  double mTempo = 0.0;        // beats per minute
+  double mSamplePos = 0.0;
+  double mPPQPos = 0.0;       // in quarter notes
+  double mLastBar = 0.0;      // in quarter notes
+  double mCycleStart = 0.0;   // in beats
+  double mCycleEnd = 0.0;     // in beats
+  int mNumerator = 0;
+  int mDenominator = 0;
+  bool mTransportIsRunning = false;
+  bool mTransportLoopEnabled = false;
+};
+
 class IPlugBase
 {
 public:
@@ -52,11 +68,17 @@ public:
   virtual void BeginInformHostOfParamChange(int) {}
   virtual void InformHostOfParamChange(int, double) {}
   virtual void EndInformHostOfParamChange(int) {}
+  virtual void InformHostOfProgramChange() {}
+  virtual int GetSamplePos() { return 0; }
   virtual double GetTempo() { return 0.0; }
+  virtual void GetTimeSig(int*, int*) {}
+  virtual void GetTime(ITimeInfo*) {}
   // The host's identity, -1 until known; an adapter identifies the host here first.
   virtual int GetHost() { return mHost; }
+  virtual void ResizeGraphics(int, int) {}
 
   virtual void UserResizedWindow() {}
+  virtual void HostSpecificInit() {}
   virtual void AttachGraphics(IGraphics* graphics);
   virtual void SetBlockSize(int blockSize);
   virtual void SetLatency(int samples);
@@ -178,6 +200,8 @@ protected:
     mHost = host;
     mHostVersion = hostVersion;
   }
+  // The host as LookUpHost names it, and its version (0xMMMMmmbb).
+  void SetHost(const char* name, int version);
 
   IPreset* GetPreset(int idx) const { return mPresets.Get(idx); }
 

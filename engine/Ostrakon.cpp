@@ -72,8 +72,8 @@ void FollowProcessingRate(VintageOptoCompressor& c)
 }
 } // namespace
 
-Ostrakon::Ostrakon(const IPlugInstanceInfo&)
-  : IPlugBase(kNumParams, kOstrakonChannelIO, 0, kOstrakonEffectName, kOstrakonProductName,
+Ostrakon::Ostrakon(const IPlugInstanceInfo& instanceInfo)
+  : IPlugAU(instanceInfo, kNumParams, kOstrakonChannelIO, 0, kOstrakonEffectName, kOstrakonProductName,
               kOstrakonMfrName, kOstrakonVersion, kOstrakonUniqueID, kOstrakonMfrID,
               kOstrakonLatency, false, false, false)
 {

@@ -2,7 +2,7 @@
 // The channel strip: its identity, 40 parameters, processing modules and the
 // per-block pipeline (input stage, three routed stages, output stage, meters).
 
-#include "IPlug/IPlugBase.h"
+#include "IPlug/IPlugAU.h"
 #include "IPlug/IPlugInstanceInfo.h"
 #include "dsp/VCACompressor.h"
 #include "dsp/VintageFETCompressor.h"
@@ -22,8 +22,10 @@ constexpr int kOstrakonMfrID = ('Q' << 24) | ('r' << 16) | ('r' << 8) | 'o';
 constexpr int kOstrakonLatency = 0;
 constexpr const char* kOstrakonBundleID = "com.quarro.audiounit.Ostrakon";
 constexpr const char* kOstrakonViewClass = "Ostrakon_View";
+// The component type of the bundle's component description.
+constexpr OSType kOstrakonComponentType = kAudioUnitType_Effect;
 
-class Ostrakon : public IPlugBase
+class Ostrakon : public IPlugAU
 {
 public:
   // Longest piece the pipeline hands its stages; longer blocks are cut into such pieces
@@ -124,3 +126,6 @@ private:
 
 // Creates one instance, one thread at a time.
 Ostrakon* MakePlug();
+
+// The component entry a host opens the strip through.
+extern "C" ComponentResult Ostrakon_Entry(ComponentParameters* params, void* storage);

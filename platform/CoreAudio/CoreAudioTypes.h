@@ -1,0 +1,89 @@
+#pragma once
+// Stream formats, buffer lists and time stamps.
+
+#include "platform/MacTypes.h"
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+typedef struct AudioStreamBasicDescription
+{
+  Float64 mSampleRate;
+  UInt32 mFormatID;
+  UInt32 mFormatFlags;
+  UInt32 mBytesPerPacket;
+  UInt32 mFramesPerPacket;
+  UInt32 mBytesPerFrame;
+  UInt32 mChannelsPerFrame;
+  UInt32 mBitsPerChannel;
+  UInt32 mReserved;
+} AudioStreamBasicDescription;
+
+enum
+{
+  kAudioFormatLinearPCM = 0x6c70636d // 'lpcm'
+};
+
+enum
+{
+  kAudioFormatFlagIsFloat = (1U << 0),
+  kAudioFormatFlagIsBigEndian = (1U << 1),
+  kAudioFormatFlagIsSignedInteger = (1U << 2),
+  kAudioFormatFlagIsPacked = (1U << 3),
+  kAudioFormatFlagIsAlignedHigh = (1U << 4),
+  kAudioFormatFlagIsNonInterleaved = (1U << 5),
+  kAudioFormatFlagIsNonMixable = (1U << 6),
+  kAudioFormatFlagsNativeFloatPacked = kAudioFormatFlagIsFloat | kAudioFormatFlagIsPacked
+};
+
+typedef struct AudioBuffer
+{
+  UInt32 mNumberChannels;
+  UInt32 mDataByteSize;
+  void* mData;
+} AudioBuffer;
+
+// Declared with one buffer; a list of n buffers is allocated with room for n.
+typedef struct AudioBufferList
+{
+  UInt32 mNumberBuffers;
+  AudioBuffer mBuffers[1];
+} AudioBufferList;
+
+typedef struct SMPTETime
+{
+  SInt16 mSubframes;
+  SInt16 mSubframeDivisor;
+  UInt32 mCounter;
+  UInt32 mType;
+  UInt32 mFlags;
+  SInt16 mHours;
+  SInt16 mMinutes;
+  SInt16 mSeconds;
+  SInt16 mFrames;
+} SMPTETime;
+
+typedef struct AudioTimeStamp
+{
+  Float64 mSampleTime;
+  UInt64 mHostTime;
+  Float64 mRateScalar;
+  UInt64 mWordClockTime;
+  SMPTETime mSMPTETime;
+  UInt32 mFlags;
+  UInt32 mReserved;
+} AudioTimeStamp;
+
+enum
+{
+  kAudioTimeStampSampleTimeValid = (1U << 0),
+  kAudioTimeStampHostTimeValid = (1U << 1),
+  kAudioTimeStampRateScalarValid = (1U << 2),
+  kAudioTimeStampWordClockTimeValid = (1U << 3),
+  kAudioTimeStampSMPTETimeValid = (1U << 4)
+};
+
+#ifdef __cplusplus
+}
+#endif
