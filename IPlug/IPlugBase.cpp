@@ -184,7 +184,7 @@ void IPlugBase::SetOutputChannelConnections(int idx, int n, bool connected)
 void IPlugBase::AttachInputBuffers(int idx, int n, float** ppData, int nFrames)
 {
   if (nFrames < 0) nFrames = 0;
-  EnsureScratch(nFrames);
+  if (!EnsureScratch(nFrames)) return;
   const int end = idx + n < NInChannels() ? idx + n : NInChannels();
   for (int i = idx < 0 ? 0 : idx; i < end; ++i)
   {
@@ -259,7 +259,7 @@ void IPlugBase::ConvertOutputs(int nFrames, bool accumulate)
 void IPlugBase::ProcessBuffers(float, int nFrames)
 {
   if (nFrames < 0) return;
-  EnsureScratch(nFrames);
+  if (!EnsureScratch(nFrames)) return;
   ProcessDoubleReplacing(mInData.Get(), mOutData.Get(), nFrames);
   ConvertOutputs(nFrames, false);
 }
@@ -267,14 +267,14 @@ void IPlugBase::ProcessBuffers(float, int nFrames)
 void IPlugBase::ProcessBuffers(double, int nFrames)
 {
   if (nFrames < 0) return;
-  EnsureScratch(nFrames);
+  if (!EnsureScratch(nFrames)) return;
   ProcessDoubleReplacing(mInData.Get(), mOutData.Get(), nFrames);
 }
 
 void IPlugBase::ProcessBuffersAccumulating(float, int nFrames)
 {
   if (nFrames < 0) return;
-  EnsureScratch(nFrames);
+  if (!EnsureScratch(nFrames)) return;
   ProcessDoubleReplacing(mInData.Get(), mOutData.Get(), nFrames);
   ConvertOutputs(nFrames, true);
 }
@@ -294,7 +294,7 @@ void IPlugBase::CopyThrough(int nFrames)
 void IPlugBase::PassThroughBuffers(float, int nFrames)
 {
   if (nFrames < 0) return;
-  EnsureScratch(nFrames);
+  if (!EnsureScratch(nFrames)) return;
   CopyThrough(nFrames);
   ConvertOutputs(nFrames, false);
 }
@@ -302,45 +302,57 @@ void IPlugBase::PassThroughBuffers(float, int nFrames)
 void IPlugBase::PassThroughBuffers(double, int nFrames)
 {
   if (nFrames < 0) return;
-  EnsureScratch(nFrames);
+  if (!EnsureScratch(nFrames)) return;
   CopyThrough(nFrames);
 }
 
 // ----- rates and sizes -----
 
-void IPlugBase::ResizeScratch(int blockSize)
+bool IPlugBase::ResizeScratch(int blockSize)
 {
   // A channel whose entry designates its scratch buffer (unconnected, or attached
   // through the float forms) must follow the buffer when it moves.
-  const int nIn = NInChannels(), nOut = NOutChannels();
-  for (int i = 0; i < nIn; ++i)
+  bool ok = true;
+  auto resize = [&](WDL_TypedBuf<double>& buf, double** entry, bool designated) {
+    double* p = buf.Resize(blockSize);
+    if (p)
+      memset(p, 0, (size_t) blockSize * sizeof(double));
+    else if (blockSize > 0)
+      ok = false;
+    if (designated) *entry = buf.Get();
+  };
+  for (int i = 0; i < NInChannels(); ++i)
   {
     InChannel* ch = mInChannels.Get(i);
-    const bool designated = !ch->mConnected || *ch->mSrc == ch->mScratchBuf.Get();
-    double* buf = ch->mScratchBuf.Resize(blockSize);
-    if (buf) memset(buf, 0, (size_t) blockSize * sizeof(double));
-    if (designated) *ch->mSrc = ch->mScratchBuf.Get();
+    resize(ch->mScratchBuf, ch->mSrc, !ch->mConnected || *ch->mSrc == ch->mScratchBuf.Get());
   }
-  for (int i = 0; i < nOut; ++i)
+  for (int i = 0; i < NOutChannels(); ++i)
   {
     OutChannel* ch = mOutChannels.Get(i);
-    const bool designated = !ch->mConnected || *ch->mDest == ch->mScratchBuf.Get();
-    double* buf = ch->mScratchBuf.Resize(blockSize);
-    if (buf) memset(buf, 0, (size_t) blockSize * sizeof(double));
-    if (designated) *ch->mDest = ch->mScratchBuf.Get();
+    resize(ch->mScratchBuf, ch->mDest, !ch->mConnected || *ch->mDest == ch->mScratchBuf.Get());
+  }
+  // Out of memory: the buffers keep their old sizes, so claim only what all of them hold.
+  if (!ok)
+  {
+    int held = blockSize;
+    for (int i = 0; i < NInChannels(); ++i)
+      if (mInChannels.Get(i)->mScratchBuf.GetSize() < held) held = mInChannels.Get(i)->mScratchBuf.GetSize();
+    for (int i = 0; i < NOutChannels(); ++i)
+      if (mOutChannels.Get(i)->mScratchBuf.GetSize() < held) held = mOutChannels.Get(i)->mScratchBuf.GetSize();
+    blockSize = held;
   }
   mBlockSize = blockSize;
+  return ok;
 }
 
-void IPlugBase::EnsureScratch(int nFrames)
+bool IPlugBase::EnsureScratch(int nFrames)
 {
   // Hosts must not render more than the block size; if one does, grow the scratch
-  // buffers rather than convert past their end.
-  if (nFrames > mBlockSize)
-  {
-    Trace(__FUNCTION__, __LINE__, "block of %d frames exceeds block size %d", nFrames, mBlockSize);
-    ResizeScratch(nFrames);
-  }
+  // buffers rather than convert past their end, and refuse the block if they cannot grow.
+  if (nFrames <= mBlockSize) return true;
+  Trace(__FUNCTION__, __LINE__, "block of %d frames exceeds block size %d", nFrames, mBlockSize);
+  ResizeScratch(nFrames);
+  return nFrames <= mBlockSize;
 }
 
 void IPlugBase::SetBlockSize(int blockSize)

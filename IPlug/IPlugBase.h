@@ -227,8 +227,8 @@ protected:
   double** OutputData() const { return mOutData.Get(); }
 
 private:
-  void ResizeScratch(int blockSize);
-  void EnsureScratch(int nFrames);
+  bool ResizeScratch(int blockSize);
+  bool EnsureScratch(int nFrames);
   void ConvertOutputs(int nFrames, bool accumulate);
   void CopyThrough(int nFrames);
 
