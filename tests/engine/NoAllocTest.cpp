@@ -15,52 +15,7 @@
 #include <new>
 #include <vector>
 
-#if defined(__SANITIZE_ADDRESS__)
-#define OSTRAKON_COUNT_ALLOCATIONS 0 // the sanitizer owns the allocator
-#else
-#define OSTRAKON_COUNT_ALLOCATIONS 1
-#endif
-
-namespace
-{
-std::atomic<long> gAllocations{0};
-}
-
-#if OSTRAKON_COUNT_ALLOCATIONS
-extern "C" void* __libc_malloc(size_t);
-extern "C" void* __libc_calloc(size_t, size_t);
-extern "C" void* __libc_realloc(void*, size_t);
-extern "C" void __libc_free(void*);
-
-extern "C" void* malloc(size_t n)
-{
-  ++gAllocations;
-  return __libc_malloc(n);
-}
-extern "C" void* calloc(size_t n, size_t s)
-{
-  ++gAllocations;
-  return __libc_calloc(n, s);
-}
-extern "C" void* realloc(void* p, size_t n)
-{
-  ++gAllocations;
-  return __libc_realloc(p, n);
-}
-extern "C" void free(void* p) { __libc_free(p); }
-
-void* operator new(size_t n)
-{
-  ++gAllocations;
-  if (void* p = __libc_malloc(n ? n : 1)) return p;
-  throw std::bad_alloc();
-}
-void* operator new[](size_t n) { return operator new(n); }
-void operator delete(void* p) noexcept { __libc_free(p); }
-void operator delete[](void* p) noexcept { __libc_free(p); }
-void operator delete(void* p, size_t) noexcept { __libc_free(p); }
-void operator delete[](void* p, size_t) noexcept { __libc_free(p); }
-#endif
+#include "tests/support/CountingAllocator.h"
 
 namespace
 {
@@ -97,19 +52,19 @@ struct HostRig
 
 TEST(AudioPath, AllocatesNothing)
 {
-  if (!OSTRAKON_COUNT_ALLOCATIONS) GTEST_SKIP() << "allocation counting is off under the sanitizer";
+  if (!kCountingAllocations) GTEST_SKIP() << "allocation counting is off under the sanitizer";
   const int block = 3 * Ostrakon::kMaxPieceFrames + 17;
   HostRig rig(block);
   rig.plug->GetParam(kRevPhase)->Set(1.0);
   rig.Render(block); // warm-up
   {
-    const long probe = gAllocations.load();
+    const long probe = AllocationCount();
     std::vector<int> v(10);
-    ASSERT_GT(gAllocations.load(), probe) << "the counter must see allocations";
+    ASSERT_GT(AllocationCount(), probe) << "the counter must see allocations";
   }
-  const long before = gAllocations.load();
+  const long before = AllocationCount();
   for (int n : {block, 1, 0, 512, Ostrakon::kMaxPieceFrames}) rig.Render(n);
-  EXPECT_EQ(gAllocations.load() - before, 0);
+  EXPECT_EQ(AllocationCount() - before, 0);
 
   // Every module on every path: each type in each slot, oversampling, analogue colour.
   auto set = [&](int idx, double v) {
@@ -130,9 +85,9 @@ TEST(AudioPath, AllocatesNothing)
         set(kAnalogueOn, analogue);
         set(kDyn1Type, type);
         set(kDyn2Type, (type + 1) % 4);
-        const long start = gAllocations.load();
+        const long start = AllocationCount();
         for (int n : {block, 0, 1, 700}) rig.Render(n);
-        EXPECT_EQ(gAllocations.load() - start, 0)
+        EXPECT_EQ(AllocationCount() - start, 0)
             << "oversampling " << over << ", analogue " << analogue << ", type " << type;
       }
 }
