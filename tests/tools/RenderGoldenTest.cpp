@@ -1,6 +1,8 @@
 // Whole-strip renders pinned to the bit: a hash of every output sample for a handful of
 // settings, mono and stereo, several rates and block sizes, every dynamics type, the
-// analogue colour at a fixed time. A change to any sample of any case fails here.
+// analogue colour at a fixed time. A change to any sample of any case fails here. The
+// hashes were recorded from the renderer as it drove the plug-in base directly, before
+// it became a host of the component.
 //
 // To regenerate after a deliberate change of the sound, run
 //   OSTRAKON_REGENERATE_GOLDEN=1 build/tests/tools/ostrakon_cli_tests --gtest_filter='RenderGolden.*'
@@ -44,7 +46,12 @@ uint64_t HashAudio(const Audio& a)
 
 const std::vector<GoldenCase> kCases = {
   {"stereo defaults", 44100, 2, 6000, {"--analogue-time", "1000000000"}, 0x544726e0ec26d67full},
-  {"mono defaults", 48000, 1, 5000, {"--analogue-time", "1000000000", "--block", "256"}, 0xd4fffe3b8cd99237ull},
+  {"mono defaults",
+   48000,
+   1,
+   5000,
+   {"--analogue-time", "1000000000", "--block", "256"},
+   0xd4fffe3b8cd99237ull},
   {"character",
    48000,
    2,
@@ -87,6 +94,16 @@ const std::vector<GoldenCase> kCases = {
    {"--analogue-time", "1767225600", "--set", "Dyn. 1 Type=FET", "--set", "Dyn. 1 Attack=0.20000000298023224",
     "--set", "Dyn. 1 Thresh.=-52", "--set", "Hi Mid Gain=4.0999999046325684", "--set",
     "Input Gain=1.1000000238418579", "--set", "Dyn. 2 Thresh.=-33.299999237060547"},
+   0xbfad5c47313caa62ull},
+  // The same values in plain decimals. A host sends parameter values as 32-bit floats,
+  // so these arrive as the floats above and render as those did.
+  {"plain decimals",
+   48000,
+   2,
+   5000,
+   {"--analogue-time", "1767225600", "--set", "Dyn. 1 Type=FET", "--set", "Dyn. 1 Attack=0.2", "--set",
+    "Dyn. 1 Thresh.=-52", "--set", "Hi Mid Gain=4.1", "--set", "Input Gain=1.1", "--set",
+    "Dyn. 2 Thresh.=-33.3"},
    0xbfad5c47313caa62ull},
 };
 } // namespace
