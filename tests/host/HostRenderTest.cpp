@@ -60,7 +60,7 @@ TEST(HostRender, OneSampleTimePullsTheInputOnce)
   EXPECT_EQ(source.pulls, 2);
 }
 
-TEST(HostRender, NullOutputPointersAreLentTheUnitsScratch)
+TEST(HostRender, NullOutputPointersAreLentTheUnitsScratchAndBypassPassesTheInput)
 {
   AUHostUnit own, lent;
   OpenStrip(own);
@@ -74,23 +74,13 @@ TEST(HostRender, NullOutputPointersAreLentTheUnitsScratch)
   ASSERT_EQ(own.Render(out.list, 300, 0.0), noErr);
   ASSERT_EQ(lent.Render(nulls, 300, 0.0), noErr);
   ASSERT_NE(nulls.Data(0), nullptr);
-  ASSERT_NE(nulls.Data(1), nullptr);
   EXPECT_NE(nulls.Data(0), nulls.Data(1));
   for (int c = 0; c < 2; ++c) EXPECT_TRUE(SameBits(nulls.Data(c), out.data[(size_t) c].data(), 300)) << c;
-}
 
-TEST(HostRender, BypassGivesTheInputSampleForSample)
-{
-  AUHostUnit unit;
-  OpenStrip(unit);
-  SignalSource source(2, 1024);
-  PrepareStrip(unit, 2, 512, &source);
-  ASSERT_EQ(unit.SetBypass(true), noErr);
-  Block out(2, 512);
-  ASSERT_EQ(unit.Render(out.list, 512, 0.0), noErr);
+  ASSERT_EQ(own.SetBypass(true), noErr);
+  ASSERT_EQ(own.Render(out.list, 300, 300.0), noErr);
   for (int c = 0; c < 2; ++c)
-    EXPECT_TRUE(SameBits(out.data[(size_t) c].data(), source.channels[(size_t) c].data(), 512));
-  EXPECT_EQ(StripOf(unit)->GetPeak(Ostrakon::kMeterInL), 0.0); // the engine did not run
+    EXPECT_TRUE(SameBits(out.data[(size_t) c].data(), source.channels[(size_t) c].data() + 300, 300)) << c;
 }
 
 namespace
