@@ -7,7 +7,7 @@
 
 namespace
 {
-// Status for what the host could not do itself: no unit, or no memory for a reply.
+// The answer when there is no unit to ask.
 constexpr OSStatus kNoUnit = badComponentInstance;
 
 template <class F>

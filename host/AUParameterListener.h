@@ -27,7 +27,8 @@ public:
 
   // Events of one parameter of unit, or of all of them, reach handler on the thread
   // that caused them until Stop; listening again replaces what was listened to. A
-  // handler that throws loses that event, nothing else.
+  // handler that throws loses that event, nothing else. Stopping (or destroying the
+  // listener) while another thread causes events is the caller's to avoid.
   OSStatus Listen(const AUHostUnit& unit, Handler handler,
                   AudioUnitParameterID id = kAUParameterListener_AnyParameter);
   void Stop();
