@@ -60,7 +60,9 @@ public:
   OSStatus SetStreamFormat(AudioUnitScope scope, UInt32 channels, Float64 rate, AudioUnitElement bus = 0);
   OSStatus GetStreamFormat(AudioUnitScope scope, AudioStreamBasicDescription* format,
                            AudioUnitElement bus = 0);
-  // Sample rate, maximum frames, then the input and output formats, in a host's usual order.
+  // Sample rate, maximum frames, then the input and output formats, in a host's usual
+  // order. The rate goes first as a property of its own: the strip takes a rate that
+  // comes only with a format without re-initialising its engine for it.
   OSStatus Configure(Float64 rate, UInt32 maxFrames, UInt32 channels);
   // A null procedure disconnects the input.
   OSStatus SetInputCallback(AURenderCallback proc, void* refCon, AudioUnitElement bus = 0);
