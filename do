@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-packages=(cmake g++ make pkg-config libgtest-dev libbenchmark-dev libsndfile1-dev)
+packages=(cmake g++ make pkg-config libgtest-dev libbenchmark-dev libsndfile1-dev libplist-dev)
 
 install_missing() {
   local missing=()

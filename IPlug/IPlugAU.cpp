@@ -1075,6 +1075,10 @@ ComponentResult IPlugAU::SetStreamFormat(AudioUnitScope scope, AudioUnitElement 
   BusChannels* bus = GetBus(scope, element);
   if (!bus) return kAudioUnitErr_InvalidProperty;
   bus->mNHostChannels = 0;
+  // The render call re-applies an output bus's channel connections only when its flag
+  // is down; channels connected for a wider format would keep the pointers of the
+  // host's earlier, wider buffer lists and be written through them.
+  if (scope != kAudioUnitScope_Input) bus->mConnected = false;
   const UInt32 nChannels = format->mChannelsPerFrame;
   const bool ok = nChannels >= 1 && nChannels <= (UInt32) kMaxBusChannels &&
                   CheckLegalIO(scope, (int) element, (int) nChannels) &&

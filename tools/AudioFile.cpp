@@ -6,7 +6,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <vector>
 
 namespace
 {
@@ -92,40 +91,13 @@ bool AudioFileWriter::Open(const std::string& path, int sampleRate, int channels
                            std::string* error)
 {
   Discard();
-  mPath = path;
-
-  struct stat st;
-  if (path.empty() || path.back() == '/' || (stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)))
-  {
-    *error = "cannot write " + Quoted(path) + (path.empty() ? ": no file name given" : ": it names a directory");
-    return false;
-  }
-
-  // In the destination's own directory, so that the final rename replaces it atomically.
-  const size_t slash = path.find_last_of('/');
-  const std::string dir = slash == std::string::npos ? "" : path.substr(0, slash + 1);
-  const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
-  const std::string pattern = dir + "." + base + ".XXXXXX";
-  std::vector<char> name(pattern.begin(), pattern.end());
-  name.push_back(0);
-  mFd = mkostemp(name.data(), O_CLOEXEC);
-  if (mFd < 0)
-  {
-    *error = "cannot write " + Quoted(path) + ": " + strerror(errno);
-    return false;
-  }
-  mTempPath = name.data();
-
-  // mkostemp creates the file private; give it the mode a newly created file would get.
-  const mode_t mask = umask(0);
-  umask(mask);
-  fchmod(mFd, 0666 & ~mask);
+  if (!mPending.Open(path, error)) return false;
 
   SF_INFO info = {};
   info.samplerate = sampleRate;
   info.channels = channels;
   info.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
-  mFile = sf_open_fd(mFd, SFM_WRITE, &info, SF_FALSE);
+  mFile = sf_open_fd(mPending.Fd(), SFM_WRITE, &info, SF_FALSE);
   if (!mFile)
   {
     *error = "cannot write " + Quoted(path) + ": " + sf_strerror(nullptr);
@@ -142,7 +114,7 @@ bool AudioFileWriter::Write(const float* interleaved, int nFrames, std::string* 
   if (!mFile) return false;
   if (sf_writef_float(mFile, interleaved, nFrames) != nFrames)
   {
-    *error = "cannot write " + Quoted(mPath) + ": " + sf_strerror(mFile);
+    *error = "cannot write " + Quoted(mPending.Path()) + ": " + sf_strerror(mFile);
     return false;
   }
   return true;
@@ -155,36 +127,16 @@ bool AudioFileWriter::Commit(std::string* error)
   mFile = nullptr;
   if (rc != 0)
   {
-    *error = "cannot write " + Quoted(mPath) + ": " + sf_error_number(rc);
+    *error = "cannot write " + Quoted(mPending.Path()) + ": " + sf_error_number(rc);
     Discard();
     return false;
   }
-  // Flushed before the rename, so a crash cannot leave a renamed but empty file.
-  int err = fsync(mFd) != 0 ? errno : 0;
-  if (close(mFd) != 0 && !err) err = errno;
-  mFd = -1;
-  if (err)
-  {
-    *error = "cannot write " + Quoted(mPath) + ": " + strerror(err);
-    Discard();
-    return false;
-  }
-  if (rename(mTempPath.c_str(), mPath.c_str()) != 0)
-  {
-    *error = "cannot replace " + Quoted(mPath) + ": " + strerror(errno);
-    Discard();
-    return false;
-  }
-  mTempPath.clear();
-  return true;
+  return mPending.Commit(error);
 }
 
 void AudioFileWriter::Discard()
 {
   if (mFile) sf_close(mFile);
   mFile = nullptr;
-  if (mFd >= 0) close(mFd);
-  mFd = -1;
-  if (!mTempPath.empty()) unlink(mTempPath.c_str());
-  mTempPath.clear();
+  mPending.Discard();
 }

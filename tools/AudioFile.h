@@ -2,6 +2,8 @@
 // Audio files through libsndfile, read and written in blocks of interleaved float frames.
 // Every failure comes back as false (or -1) with a one-line message naming the file.
 
+#include "host/PendingFile.h"
+
 #include <sndfile.h>
 
 #include <string>
@@ -47,8 +49,6 @@ public:
   void Discard();
 
 private:
-  std::string mPath;
-  std::string mTempPath;
+  PendingFile mPending;
   SNDFILE* mFile = nullptr;
-  int mFd = -1;
 };

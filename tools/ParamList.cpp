@@ -13,6 +13,17 @@ std::string FormatNumber(double value)
   return buf;
 }
 
+std::string FormatFloat(float value)
+{
+  char buf[40];
+  for (int precision = 6; precision <= 9; ++precision)
+  {
+    snprintf(buf, sizeof(buf), "%.*g", precision, (double) value);
+    if (strtof(buf, nullptr) == value) break;
+  }
+  return buf;
+}
+
 const char* ParamKindName(IParam::EParamType kind)
 {
   switch (kind)

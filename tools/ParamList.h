@@ -8,6 +8,8 @@
 
 // %g with as many digits as the value needs to read back exactly (at least 6).
 std::string FormatNumber(double value);
+// The same for a 32-bit float, as a host receives values: "0.2", not "0.200000003".
+std::string FormatFloat(float value);
 
 // "bool", "int", "enum", "double" (or "none" for a record never initialised).
 const char* ParamKindName(IParam::EParamType kind);

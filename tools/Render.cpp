@@ -1,5 +1,7 @@
 #include "tools/Render.h"
 
+#include "host/AUPresetFile.h"
+#include "host/PendingFile.h"
 #include "tools/AudioFile.h"
 #include "tools/StripHost.h"
 
@@ -29,35 +31,58 @@ bool RenderFile(const std::string& inPath, const std::string& outPath,
     AnalogueClock::UseSystemTime();
   }
 
-  // Names are checked before any file is touched; values need the current ranges
-  // and are checked as they are applied.
+  // Names and the preset are checked before any file is touched; values need the
+  // current ranges and are checked as they are applied.
   StripHost host;
+  if (!host.Open(error)) return false;
   for (const ParamSetting& s : options.settings)
-    if (FindParam(host.Plug(), s.target, error) < 0) return false;
+    if (host.FindParam(s.target, error) < 0) return false;
+  AUPresetFile preset;
+  if (!options.presetPath.empty() &&
+      (!preset.Read(options.presetPath, error) || !host.CheckPreset(preset, options.presetPath, error)))
+    return false;
 
   AudioFileReader reader;
   if (!reader.Open(inPath, error)) return false;
   const int nChannels = reader.Channels();
-  if (!host.Plug().LegalIO(nChannels, nChannels))
+  if (!host.SupportsChannels(nChannels))
   {
     *error = "'" + inPath + "' has " + std::to_string(nChannels) +
              " channels; only mono and stereo files can be rendered";
     return false;
   }
   if (!host.Prepare(reader.SampleRate(), options.blockSize, nChannels, error)) return false;
+  if (!preset.IsEmpty() && !host.LoadPreset(preset, options.presetPath, error)) return false;
   for (const ParamSetting& s : options.settings)
     if (!host.Apply(s, error)) return false;
+
+  // Written beside its destination now, put in place with the audio.
+  PendingFile savedPreset;
+  if (!options.savePresetPath.empty())
+  {
+    AUPresetFile state;
+    std::string xml;
+    if (!host.SavePreset(&state, error)) return false;
+    if (!state.ToXML(&xml))
+    {
+      *error = "cannot write preset '" + options.savePresetPath +
+               "': the strip's state is not a property list";
+      return false;
+    }
+    if (!savedPreset.Open(options.savePresetPath, error) || !savedPreset.Write(xml.data(), xml.size(), error))
+      return false;
+  }
 
   AudioFileWriter writer;
   if (!writer.Open(outPath, reader.SampleRate(), nChannels, error)) return false;
 
-  // Buffers are sized once, here; the files are read and written between process
+  // Buffers are sized once, here; the files are read and written between render
   // calls, never inside one.
   const int block = options.blockSize;
   std::vector<float> fileFrames((size_t) block * nChannels);
   std::vector<float> channelData((size_t) block * nChannels * 2);
-  float* inputs[2] = {};
-  float* outputs[2] = {};
+  float* inputs[StripHost::kMaxChannels] = {};
+  float* outputs[StripHost::kMaxChannels] = {};
   for (int c = 0; c < nChannels; ++c)
   {
     inputs[c] = channelData.data() + (size_t) c * block;
@@ -72,10 +97,17 @@ bool RenderFile(const std::string& inPath, const std::string& outPath,
     const int n = (int) got;
     for (int i = 0; i < n; ++i)
       for (int c = 0; c < nChannels; ++c) inputs[c][i] = fileFrames[(size_t) i * nChannels + c];
-    host.Process(inputs, outputs, n);
+    const OSStatus r = host.Process(inputs, outputs, n);
+    if (r != noErr)
+    {
+      *error = "the strip refused to render a block of " + std::to_string(n) + " frames (status " +
+               std::to_string((int) r) + ")";
+      return false;
+    }
     for (int i = 0; i < n; ++i)
       for (int c = 0; c < nChannels; ++c) fileFrames[(size_t) i * nChannels + c] = outputs[c][i];
     if (!writer.Write(fileFrames.data(), n, error)) return false;
   }
-  return writer.Commit(error);
+  if (!writer.Commit(error)) return false;
+  return options.savePresetPath.empty() || savedPreset.Commit(error);
 }

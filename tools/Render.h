@@ -13,13 +13,16 @@ constexpr int kMaxRenderBlock = 65536;
 struct RenderOptions
 {
   int blockSize = kDefaultRenderBlock;
-  std::vector<ParamSetting> settings; // applied in order, after the initialisation
+  std::string presetPath;             // an .aupreset applied after the initialisation
+  std::vector<ParamSetting> settings; // applied in order, after the preset
+  std::string savePresetPath;         // the state after the settings, as an .aupreset
   // The analogue stages draw their component tolerances from the calendar time; a
   // fixed time (seconds since the epoch) makes the render repeatable bit for bit.
   bool fixedAnalogueTime = false;
   long long analogueTime = 0;
 };
 
-// On failure nothing is left at outPath, and a file already there is untouched.
+// On failure nothing is left at outPath or savePresetPath, and files already there are
+// untouched.
 bool RenderFile(const std::string& inPath, const std::string& outPath,
                 const RenderOptions& options, std::string* error);

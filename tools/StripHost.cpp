@@ -1,57 +1,198 @@
 #include "tools/StripHost.h"
 
-StripHost::StripHost() : mPlug(MakePlug()) {}
+#include "tools/OstrakonComponent.h"
 
-StripHost::~StripHost()
+#include <cfloat>
+#include <cmath>
+#include <cstddef>
+#include <cstring>
+
+namespace
 {
-  if (mActive) mPlug->OnActivate(false);
+std::string Status(OSStatus r) { return "(status " + std::to_string((int) r) + ")"; }
+} // namespace
+
+bool StripHost::Open(std::string* error)
+{
+  OSStatus r = mUnit.Open(OstrakonComponent());
+  if (r != noErr)
+  {
+    *error = "cannot open the strip's component " + Status(r);
+    return false;
+  }
+  std::vector<AudioUnitParameterID> ids;
+  r = mUnit.GetParameterList(&ids);
+  mNames.clear();
+  for (size_t i = 0; r == noErr && i < ids.size(); ++i)
+  {
+    AUParamInfo info;
+    // The strip numbers its parameters 0, 1, ...; the index is the ID.
+    if (ids[i] != (AudioUnitParameterID) i) r = kAudioUnitErr_InvalidParameter;
+    if (r == noErr) r = mUnit.GetParameterInfo(ids[i], &info);
+    if (r == noErr) mNames.push_back(info.name);
+  }
+  if (r != noErr)
+  {
+    *error = "cannot read the strip's parameters " + Status(r);
+    return false;
+  }
+  return true;
+}
+
+int StripHost::FindParam(const std::string& target, std::string* error) const
+{
+  return ::FindParam(mNames, target, error);
+}
+
+bool StripHost::SupportsChannels(int nChannels)
+{
+  std::vector<AUChannelInfo> layouts;
+  if (nChannels < 1 || nChannels > kMaxChannels || mUnit.GetSupportedChannels(&layouts) != noErr)
+    return false;
+  for (const AUChannelInfo& l : layouts)
+    if ((l.inChannels == -1 || l.inChannels == nChannels) &&
+        (l.outChannels == -1 || l.outChannels == nChannels))
+      return true;
+  return false;
 }
 
 bool StripHost::Prepare(double sampleRate, int blockSize, int nChannels, std::string* error)
 {
-  if (!mPlug->LegalIO(nChannels, nChannels))
+  if (!SupportsChannels(nChannels))
   {
     *error = "the strip has no layout for " + std::to_string(nChannels) + " channels";
     return false;
   }
   mChannels = nChannels;
+  mOutputs = AUBufferList(nChannels);
+  OSStatus r = mUnit.Configure(sampleRate, (UInt32) blockSize, (UInt32) nChannels);
+  if (r == noErr) r = mUnit.SetInputCallback(PullInput, this);
+  if (r == noErr) r = mUnit.Initialize();
+  if (r != noErr)
+  {
+    *error = "the strip refused " + std::to_string(nChannels) + " channels at " +
+             std::to_string((int) sampleRate) + " Hz in blocks of " + std::to_string(blockSize) + " " +
+             Status(r);
+    return false;
+  }
+  mSampleTime = 0.0;
+  return true;
+}
 
-  mPlug->SetSampleRate(sampleRate);
-  mPlug->Reset();
-  mPlug->SetBlockSize(blockSize);
-  mPlug->Reset();
+bool StripHost::CheckPreset(const AUPresetFile& preset, const std::string& path, std::string* error)
+{
+  ComponentDescription own;
+  const OSStatus r = mUnit.GetDescription(&own);
+  if (r != noErr)
+  {
+    *error = "cannot read the strip's component description " + Status(r);
+    return false;
+  }
+  if (!preset.BelongsTo(own))
+  {
+    *error = "'" + path + "' is a preset of another component (" + ComponentCodes(preset.Owner()) + ", not " +
+             ComponentCodes(own) + ")";
+    return false;
+  }
+  return true;
+}
 
-  IMutexLock lock(mPlug.get());
-  const int n = mPlug->NParams();
-  for (int i = 0; i < n; ++i) mPlug->OnParamChange(i);
-  mPlug->OnActivate(true);
-  mActive = true;
+bool StripHost::LoadPreset(const AUPresetFile& preset, const std::string& path, std::string* error)
+{
+  if (!CheckPreset(preset, path, error)) return false;
+  const OSStatus r = mUnit.RestoreState(preset.State());
+  if (r != noErr)
+  {
+    *error = "the strip refused the preset '" + path + "' " + Status(r);
+    return false;
+  }
+  return true;
+}
+
+bool StripHost::SavePreset(AUPresetFile* preset, std::string* error)
+{
+  CFRef state;
+  const OSStatus r = mUnit.SaveState(&state);
+  if (r != noErr)
+  {
+    *error = "cannot read the strip's state " + Status(r);
+    return false;
+  }
+  preset->SetState(state.Get());
   return true;
 }
 
 bool StripHost::Apply(const ParamSetting& setting, std::string* error)
 {
-  const int idx = FindParam(*mPlug, setting.target, error);
+  const int idx = FindParam(setting.target, error);
   if (idx < 0) return false;
-  IMutexLock lock(mPlug.get());
-  IParam* param = mPlug->GetParam(idx);
-  double value = 0.0;
-  if (!ParseParamValue(*param, setting.value, &value, error)) return false;
-  param->Set(value);
-  mPlug->OnParamChange(idx);
+  const AudioUnitParameterID id = (AudioUnitParameterID) idx;
+
+  // A number, as the host's automation sends it (the strip clamps it), or one of the
+  // parameter's value strings; the unit reads any other text of a numeric parameter as
+  // leniently as atof, so it is not asked about those.
+  double number = 0.0;
+  bool finite = false;
+  const bool parsed = ParseNumber(setting.value, &number, &finite);
+  std::vector<std::string> strings;
+  const bool hasStrings = mUnit.GetValueStrings(id, &strings) == noErr && !strings.empty();
+  AudioUnitParameterValue value = 0.0f;
+  OSStatus r = kAudioUnitErr_InvalidPropertyValue;
+  if (parsed && finite)
+  {
+    // Beyond the float range the cast is undefined; either end is beyond every range.
+    value = (AudioUnitParameterValue) std::fmax(-FLT_MAX, std::fmin(number, FLT_MAX));
+    r = noErr;
+  }
+  else if (hasStrings)
+    r = mUnit.ValueFromString(id, setting.value, &value);
+  if (r != noErr)
+  {
+    *error = "value '" + setting.value + "' for \"" + mNames[(size_t) idx] + "\" is not a " +
+             (parsed ? "finite number" : "number");
+    if (hasStrings)
+    {
+      *error += " nor one of";
+      for (size_t i = 0; i < strings.size(); ++i)
+        *error += std::string(i ? ", " : " ") + "\"" + strings[i] + "\"";
+    }
+    return false;
+  }
+
+  r = mUnit.SetParameter(id, value);
+  if (r != noErr)
+  {
+    *error = "the strip refused " + setting.value + " for \"" + mNames[(size_t) idx] + "\" " + Status(r);
+    return false;
+  }
   return true;
 }
 
-void StripHost::Process(float** inputs, float** outputs, int nFrames)
+OSStatus StripHost::Process(float* const* inputs, float* const* outputs, int nFrames)
 {
-  // A mono file runs as a mono host would: only the first input and output connected,
-  // so the strip's second input is the base's silent scratch channel.
-  const int nIn = mPlug->NInChannels(), nOut = mPlug->NOutChannels();
-  mPlug->SetInputChannelConnections(0, mChannels, true);
-  mPlug->SetInputChannelConnections(mChannels, nIn - mChannels, false);
-  mPlug->AttachInputBuffers(0, nIn, inputs, nFrames);
-  mPlug->SetOutputChannelConnections(0, mChannels, true);
-  mPlug->SetOutputChannelConnections(mChannels, nOut - mChannels, false);
-  mPlug->AttachOutputBuffers(0, nOut, outputs);
-  mPlug->ProcessBuffers((float) 0, nFrames);
+  mInputs = inputs;
+  for (int c = 0; c < mChannels; ++c) mOutputs.Set(c, outputs[c], (UInt32) nFrames);
+  const OSStatus r = mUnit.Render(mOutputs, (UInt32) nFrames, mSampleTime);
+  mSampleTime += nFrames;
+  mInputs = nullptr;
+  return r;
+}
+
+OSStatus StripHost::PullInput(void* refCon, AudioUnitRenderActionFlags*, const AudioTimeStamp*, UInt32 bus,
+                              UInt32 nFrames, AudioBufferList* data)
+{
+  StripHost* self = (StripHost*) refCon;
+  if (!self || !self->mInputs || bus != 0) return kAudioUnitErr_NoConnection;
+  AudioBuffer* buffers = reinterpret_cast<AudioBuffer*>(reinterpret_cast<unsigned char*>(data) +
+                                                        offsetof(AudioBufferList, mBuffers));
+  for (UInt32 b = 0; b < data->mNumberBuffers && (int) b < self->mChannels; ++b)
+  {
+    AudioBuffer& buffer = buffers[b];
+    if (buffer.mData)
+      memcpy(buffer.mData, self->mInputs[b], nFrames * sizeof(float));
+    else
+      buffer.mData = self->mInputs[b];
+    buffer.mDataByteSize = nFrames * (UInt32) sizeof(float);
+  }
+  return noErr;
 }

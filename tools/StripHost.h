@@ -1,39 +1,60 @@
 #pragma once
-// Drives one plug-in instance the way an audio host does: set-up calls in the host's
-// order, parameter changes under the plug-in's lock, and blocks of single-precision
-// channel buffers through the base's float process entry.
+// Drives the strip as an Audio Unit host does, through the host library: the component
+// opened through its entry, the host's set-up calls in a host's order, parameter changes
+// in real units, state from and into .aupreset files, and blocks of single-precision
+// channel buffers rendered through the fast-dispatch render entry.
 
-#include "engine/Ostrakon.h"
+#include "host/AUBufferList.h"
+#include "host/AUHostUnit.h"
+#include "host/AUPresetFile.h"
 #include "tools/ParamSetting.h"
 
-#include <memory>
 #include <string>
+#include <vector>
 
 class StripHost
 {
 public:
-  StripHost();
-  ~StripHost();
+  static constexpr int kMaxChannels = 2;
+
+  StripHost() = default;
   StripHost(const StripHost&) = delete;
   StripHost& operator=(const StripHost&) = delete;
 
-  Ostrakon& Plug() { return *mPlug; }
+  // Opens the strip and reads the names of its parameters.
+  bool Open(std::string* error);
+  AUHostUnit& Unit() { return mUnit; }
 
-  // Sample rate and Reset, block size and Reset, then the host's initialisation:
-  // every parameter applied in index order. Fails when the strip has no layout with
-  // nChannels inputs and outputs.
+  // Index of a parameter by host name or index, as ParamSetting's FindParam.
+  int FindParam(const std::string& target, std::string* error) const;
+  // Whether the strip offers a layout with nChannels inputs and outputs.
+  bool SupportsChannels(int nChannels);
+
+  // Sample rate, maximum frames, stream formats and the input, then initialisation.
   bool Prepare(double sampleRate, int blockSize, int nChannels, std::string* error);
 
-  // One change as host automation makes it: resolve, clamp into the current range
-  // (which earlier changes may have moved), set, notify.
+  // Refuses a preset of another component, naming the file; path only names it.
+  bool CheckPreset(const AUPresetFile& preset, const std::string& path, std::string* error);
+  bool LoadPreset(const AUPresetFile& preset, const std::string& path, std::string* error);
+  bool SavePreset(AUPresetFile* preset, std::string* error);
+
+  // One change as host automation makes it: the value in real units, which the strip
+  // clamps into its current range (which earlier changes may have moved), or one of
+  // the parameter's value strings.
   bool Apply(const ParamSetting& setting, std::string* error);
 
-  // One block of nFrames <= the block size, one buffer per channel of the layout.
-  // Allocates nothing.
-  void Process(float** inputs, float** outputs, int nFrames);
+  // One block of nFrames <= the block size, one buffer per channel of the layout, at the
+  // next sample time. Allocates nothing.
+  OSStatus Process(float* const* inputs, float* const* outputs, int nFrames);
 
 private:
-  std::unique_ptr<Ostrakon> mPlug;
+  static OSStatus PullInput(void* refCon, AudioUnitRenderActionFlags* flags, const AudioTimeStamp* timeStamp,
+                            UInt32 bus, UInt32 nFrames, AudioBufferList* data);
+
+  AUHostUnit mUnit;
+  std::vector<std::string> mNames;
+  AUBufferList mOutputs;
   int mChannels = 0;
-  bool mActive = false;
+  float* const* mInputs = nullptr;
+  Float64 mSampleTime = 0.0;
 };

@@ -1,12 +1,17 @@
 // ostrakon: the channel strip on the command line.
 //   ostrakon params
-//   ostrakon render IN OUT [--block N] [--analogue-time T] [--set NAME_OR_INDEX=VALUE]...
+//   ostrakon info
+//   ostrakon render IN OUT [--block N] [--analogue-time T] [--preset FILE] [--save-preset FILE]
+//                          [--set NAME_OR_INDEX=VALUE]...
+//   ostrakon preset show FILE
 //   ostrakon demo DIR
 // Exit status 0 on success, 2 on any failure, which is reported in one line on stderr.
 
 #include "engine/Ostrakon.h"
 #include "tools/Demo.h"
+#include "tools/Info.h"
 #include "tools/ParamList.h"
+#include "tools/PresetShow.h"
 #include "tools/Render.h"
 
 #include <cstdio>
@@ -22,21 +27,34 @@ constexpr int kExitFailure = 2;
 
 const char* const kUsage =
   "usage: ostrakon params\n"
-  "       ostrakon render IN OUT [--block N] [--analogue-time T] [--set NAME_OR_INDEX=VALUE]...\n"
+  "       ostrakon info\n"
+  "       ostrakon render IN OUT [--block N] [--analogue-time T] [--preset FILE]\n"
+  "                              [--save-preset FILE] [--set NAME_OR_INDEX=VALUE]...\n"
+  "       ostrakon preset show FILE\n"
   "       ostrakon demo DIR\n"
   "\n"
   "params  lists the 40 parameters, tab-separated: index, \"host name\", kind, default,\n"
   "        minimum, maximum, \"label\", shape, display text of the default\n"
+  "info    prints what an Audio Unit host sees: name, version, component codes,\n"
+  "        channel layouts (inputs-outputs), then per parameter, tab-separated: index,\n"
+  "        \"name\", unit, minimum, maximum, default (the current value), value strings\n"
   "render  processes IN (WAV, AIFF or FLAC; 16/24-bit PCM or 32-bit float; mono or\n"
   "        stereo) through the strip into OUT, a 32-bit float WAV at IN's rate\n"
   "        --block N   frames per block, 1..65536 (default 512)\n"
   "        --analogue-time T\n"
   "                    seconds since 1970 that seed the analogue tolerances\n"
   "                    (default: now); the same T gives the same render\n"
+  "        --preset FILE\n"
+  "                    restores an .aupreset (XML or binary) before the --set options\n"
   "        --set P=V   parameter P (host name or index) to V, in its real units,\n"
-  "                    clamped into its range; a switch or list also takes its\n"
-  "                    display texts (\"Rev. Phase=on\", \"Dyn. 1 Type=FET\");\n"
-  "                    applied in the order given\n"
+  "                    sent as a 32-bit float and clamped into its range; a switch\n"
+  "                    or list also takes its value strings (\"Rev. Phase=on\",\n"
+  "                    \"Dyn. 1 Type=FET\"); applied in the order given\n"
+  "        --save-preset FILE\n"
+  "                    writes the state after the --set options as an XML .aupreset\n"
+  "preset show FILE\n"
+  "        prints an .aupreset's name, then per parameter, tab-separated: index,\n"
+  "        \"name\", display text, \"label\"\n"
   "demo    writes a synthesised test signal and two renders of it into DIR and\n"
   "        prints their peak and RMS levels\n";
 
@@ -116,7 +134,8 @@ int Render(int argc, char** argv)
       value = arg.substr(eq + 1);
       inlineValue = true;
     }
-    if (name != "--block" && name != "--set" && name != "--analogue-time")
+    if (name != "--block" && name != "--set" && name != "--analogue-time" && name != "--preset" &&
+        name != "--save-preset")
       return Fail("unknown option '" + arg + "'");
     if (!inlineValue)
     {
@@ -126,6 +145,11 @@ int Render(int argc, char** argv)
     if (name == "--block")
     {
       if (!ParseBlockSize(value, &options.blockSize, &error)) return Fail(error);
+    }
+    else if (name == "--preset" || name == "--save-preset")
+    {
+      if (value.empty()) return Fail(name + " needs a file name");
+      (name == "--preset" ? options.presetPath : options.savePresetPath) = value;
     }
     else if (name == "--analogue-time")
     {
@@ -147,6 +171,26 @@ int Render(int argc, char** argv)
   return kExitOk;
 }
 
+int Info(int argc, char** argv)
+{
+  if (argc > 2) return Fail("'info' takes no arguments, got '" + std::string(argv[2]) + "'");
+  std::string error;
+  if (!PrintInfo(stdout, &error)) return Fail(error);
+  return kExitOk;
+}
+
+int Preset(int argc, char** argv)
+{
+  if (argc < 3) return Fail("'preset' needs a command: preset show FILE");
+  const std::string command = argv[2];
+  if (command != "show") return Fail("unknown preset command '" + command + "': preset show FILE");
+  if (argc < 4) return Fail("'preset show' needs a file: preset show FILE");
+  if (argc > 4) return Fail("unexpected argument '" + std::string(argv[4]) + "'; 'preset show' takes FILE");
+  std::string error;
+  if (!ShowPreset(argv[3], stdout, &error)) return Fail(error);
+  return kExitOk;
+}
+
 int Demo(int argc, char** argv)
 {
   if (argc < 3) return Fail("'demo' needs a directory to write into: demo DIR");
@@ -159,7 +203,7 @@ int Demo(int argc, char** argv)
 
 int main(int argc, char** argv)
 {
-  if (argc < 2) return Fail("missing command: params, render or demo (see 'ostrakon --help')");
+  if (argc < 2) return Fail("missing command: params, info, render, preset or demo (see 'ostrakon --help')");
   const std::string command = argv[1];
   if (command == "--help" || command == "-h" || command == "help")
   {
@@ -167,7 +211,10 @@ int main(int argc, char** argv)
     return kExitOk;
   }
   if (command == "params") return Params(argc, argv);
+  if (command == "info") return Info(argc, argv);
   if (command == "render") return Render(argc, argv);
+  if (command == "preset") return Preset(argc, argv);
   if (command == "demo") return Demo(argc, argv);
-  return Fail("unknown command '" + command + "': params, render or demo (see 'ostrakon --help')");
+  return Fail("unknown command '" + command +
+              "': params, info, render, preset or demo (see 'ostrakon --help')");
 }

@@ -58,7 +58,55 @@ const BadCase kBadCases[] = {
   {{"demo"}, "needs a directory"},
   {{"demo", "@d", "more"}, "unexpected argument 'more'"},
   {{"demo", "@text.wav"}, "cannot create directory"},
+  {{"info", "extra"}, "'info' takes no arguments"},
+  {{"preset"}, "'preset' needs a command"},
+  {{"preset", "frob"}, "unknown preset command 'frob'"},
+  {{"preset", "show"}, "'preset show' needs a file"},
+  {{"preset", "show", "@good.aupreset", "more"}, "unexpected argument 'more'"},
+  {{"preset", "show", "@missing.aupreset"}, "cannot open preset"},
+  {{"preset", "show", "@sub"}, "is a directory, not a preset"},
+  {{"render", "@in.wav", "@out.wav", "--preset"}, "--preset needs a value"},
+  {{"render", "@in.wav", "@out.wav", "--preset="}, "--preset needs a file name"},
+  {{"render", "@in.wav", "@out.wav", "--save-preset="}, "--save-preset needs a file name"},
+  // Presets that are refused: nothing is rendered and no preset is saved.
+  {{"render", "@in.wav", "@out.wav", "--preset", "@text.wav", "--save-preset", "@p.aupreset"},
+   "text.wav' is not a property list"},
+  {{"render", "@in.wav", "@out.wav", "--preset", "@empty.aupreset"}, "is not a property list"},
+  {{"render", "@in.wav", "@out.wav", "--preset", "@bplist.aupreset"}, "is not a property list"},
+  {{"render", "@in.wav", "@out.wav", "--preset", "@array.aupreset"}, "its property list is not a dictionary"},
+  {{"render", "@in.wav", "@out.wav", "--preset", "@no-data.aupreset"}, "it lacks the key \"data\""},
+  {{"render", "@in.wav", "@out.wav", "--preset", "@no-version.aupreset"}, "it lacks the key \"version\""},
+  {{"preset", "show", "@no-manufacturer.aupreset"}, "it lacks the key \"manufacturer\""},
+  {{"preset", "show", "@no-name.aupreset"}, "it lacks the key \"name\""},
+  {{"render", "@in.wav", "@out.wav", "--preset", "@text-data.aupreset"}, "its \"data\" is not data"},
+  {{"preset", "show", "@number-name.aupreset"}, "its \"name\" is not a string"},
+  {{"preset", "show", "@wide-type.aupreset"}, "its \"type\" is not a 32-bit integer"},
+  {{"render", "@in.wav", "@out.wav", "--preset", "@foreign.aupreset"},
+   "foreign.aupreset' is a preset of another component (aufx Vxq7 ABCD, not aufx Vxq7 Qrro)"},
+  {{"preset", "show", "@foreign.aupreset"}, "is a preset of another component"},
+  // A preset that cannot be saved stops the render before it starts, and one that was
+  // to be saved with a failed render is not left behind.
+  {{"render", "@in.wav", "@out.wav", "--save-preset", "@sub"}, "names a directory"},
+  {{"render", "@in.wav", "@out.wav", "--save-preset", "@none/p.aupreset"}, "No such file or directory"},
+  {{"render", "@corrupt.flac", "@out.wav", "--save-preset", "@p.aupreset"}, "cannot read"},
 };
+
+// A preset of the strip with one key left out or given another value.
+std::string PresetXML(const std::string& key = "", const std::string& value = "")
+{
+  const std::pair<std::string, std::string> entries[] = {
+    {"data", "<data>AAAAAAAA8D8=</data>"},         {"manufacturer", "<integer>1366454895</integer>"},
+    {"name", "<string>a name</string>"},           {"subtype", "<integer>1450733879</integer>"},
+    {"type", "<integer>1635083896</integer>"},     {"version", "<integer>131074</integer>"},
+  };
+  std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n<dict>\n";
+  for (const auto& e : entries)
+  {
+    const std::string& v = e.first == key ? value : e.second;
+    if (!v.empty()) xml += "\t<key>" + e.first + "</key>\n\t" + v + "\n";
+  }
+  return xml + "</dict>\n</plist>\n";
+}
 } // namespace
 
 class BadInput : public CliTest
@@ -82,6 +130,17 @@ protected:
     std::string bytes = ReadBytes(Path("corrupt.flac"));
     bytes.replace(bytes.size() / 2, 2000, 2000, '\xff');
     WriteBytes(Path("corrupt.flac"), bytes);
+
+    WriteBytes(Path("good.aupreset"), PresetXML());
+    WriteBytes(Path("empty.aupreset"), "");
+    WriteBytes(Path("bplist.aupreset"), "bplist00 and then nothing of the kind");
+    WriteBytes(Path("array.aupreset"), "<plist version=\"1.0\"><array><integer>1</integer></array></plist>");
+    for (const char* key : {"data", "version", "manufacturer", "name"})
+      WriteBytes(Path(std::string("no-") + key + ".aupreset"), PresetXML(key));
+    WriteBytes(Path("text-data.aupreset"), PresetXML("data", "<string>AAAA</string>"));
+    WriteBytes(Path("number-name.aupreset"), PresetXML("name", "<integer>7</integer>"));
+    WriteBytes(Path("wide-type.aupreset"), PresetXML("type", "<integer>4294967296</integer>"));
+    WriteBytes(Path("foreign.aupreset"), PresetXML("manufacturer", "<integer>1094861636</integer>"));
   }
 
   void ExpectRejected(const BadCase& c)

@@ -1,0 +1,10 @@
+#pragma once
+// `ostrakon preset show FILE`: what an .aupreset sets, as the strip shows it once the
+// preset is restored.
+
+#include <cstdio>
+#include <string>
+
+// The preset's name, then one tab-separated row per parameter: index, "name", display
+// text, "label".
+bool ShowPreset(const std::string& path, FILE* out, std::string* error);
