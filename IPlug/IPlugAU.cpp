@@ -1087,7 +1087,13 @@ ComponentResult IPlugAU::SetStreamFormat(AudioUnitScope scope, AudioUnitElement 
   if (ok)
   {
     bus->mNHostChannels = (int) nChannels;
-    if (format->mSampleRate > 0.0 && std::isfinite(format->mSampleRate)) SetSampleRate(format->mSampleRate);
+    // Hosts often announce the rate only here; the coefficients must follow it.
+    const Float64 rate = format->mSampleRate;
+    if (rate > 0.0 && std::isfinite(rate) && rate != GetSampleRate())
+    {
+      SetSampleRate(rate);
+      Reset();
+    }
   }
   AssessInputConnections();
   return ok ? (ComponentResult) noErr : (ComponentResult) kAudioUnitErr_InvalidProperty;

@@ -246,6 +246,9 @@ TEST(AUProperty, StreamFormatRepliesAndScopes)
   EXPECT_EQ(host.Channels(kAudioUnitScope_Output), 1u);
   EXPECT_EQ(host.Channels(kAudioUnitScope_Global), 1u);
   EXPECT_EQ(host.Strip()->GetSampleRate(), 48000.0);
+  // A rate announced only with the format still re-derives the coefficients.
+  EXPECT_EQ(host.Strip()->Eq().sampleRate, 48000);
+  EXPECT_EQ(host.Strip()->VCA(0).sampleRate, 48000);
 
   // Neither a channel count the strip lacks nor a foreign format is taken.
   EXPECT_EQ(host.SetFormat(kAudioUnitScope_Output, 3), kAudioUnitErr_InvalidProperty);
