@@ -21,11 +21,13 @@ const ParamSetting kCharacter[] = {
   {"Hi Mid Q", "1.5"},
   // The type first: it moves the attack and release ranges the next values fall in.
   {"Dyn. 1 Type", "FET"},
-  // The FET's threshold falls as the knob rises; -52 dB puts it near -22 dBFS.
-  {"Dyn. 1 Thresh.", "-52"},
+  // The FET listens harder as this knob falls; at -25 dB the mix is held about 9 dB
+  // down, which the slot's output gain makes up.
+  {"Dyn. 1 Thresh.", "-25"},
   {"Dyn. 1 Ratio", "4"},
   {"Dyn. 1 Attack", "0.2"},
   {"Dyn. 1 Release", "300"},
+  {"Dyn1 Output Gain", "6"},
   {"Input Gain", "6"},
   {"Output Gain", "-3"},
 };
