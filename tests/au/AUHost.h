@@ -2,6 +2,7 @@
 // Drives a component the way a Mac host does: through the Component Manager and the
 // Audio Unit calls, with the host's own buffer lists, time stamps and callbacks.
 
+#include "tests/support/CFLeakCheck.h"
 #include "dsp/AnalogueClock.h"
 #include "engine/Ostrakon.h"
 #include "platform/StandIn.h"
@@ -224,16 +225,6 @@ ComponentResult CallSelector(AudioUnit unit, SInt16 what, Args... args)
   return CallComponentDispatch(cp);
 }
 
-// Checks that every Core Foundation object made inside the scope is gone at its end.
-class CFLeakCheck
-{
-public:
-  CFLeakCheck() : mStart(StandInLiveCFObjectCount()) {}
-  ~CFLeakCheck() { EXPECT_EQ(StandInLiveCFObjectCount(), mStart) << "Core Foundation objects leaked"; }
-
-private:
-  CFIndex mStart;
-};
 
 inline std::string CFText(CFTypeRef s)
 {

@@ -3,6 +3,7 @@
 // sample time and counts its pulls, and a check that the host released everything the
 // unit handed it.
 
+#include "tests/support/CFLeakCheck.h"
 #include "dsp/AnalogueClock.h"
 #include "engine/Ostrakon.h"
 #include "host/AUComponent.h"
@@ -97,12 +98,3 @@ inline bool SameBits(const float* a, const float* b, size_t n)
   return memcmp(a, b, n * sizeof(float)) == 0;
 }
 
-class CFLeakCheck
-{
-public:
-  CFLeakCheck() : mStart(StandInLiveCFObjectCount()) {}
-  ~CFLeakCheck() { EXPECT_EQ(StandInLiveCFObjectCount(), mStart) << "Core Foundation objects leaked"; }
-
-private:
-  CFIndex mStart;
-};
