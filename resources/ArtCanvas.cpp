@@ -78,6 +78,8 @@ double ArtCanvas::textWidth(const std::string& s, const Type& t) const {
 
 void ArtCanvas::text(const std::string& s, double x, double y, const Type& t, const Colour& c,
                      Align align) const {
+  if (!mMarkings)
+    return;
   double w = textWidth(s, t);
   if (align == Align::Centre)
     x -= w / 2;

@@ -42,7 +42,17 @@ public:
   void fillRoundRect(double x, double y, double w, double h, double r, const Colour& c) const;
   void fillCircle(double cx, double cy, double r, const Colour& c) const;
 
-  // Text with its baseline at y, snapped to the device pixel grid.
+  // Markings are the texts, ticks and rules printed on a surface. A canvas drawn
+  // without them shows what lies under them, so the two can be told apart.
+  void setMarkings(bool on) { mMarkings = on; }
+  bool markings() const { return mMarkings; }
+  // A filled rectangle that is a marking (a tick or a rule).
+  void markRect(double x, double y, double w, double h, const Colour& c) const {
+    if (mMarkings)
+      fillRect(x, y, w, h, c);
+  }
+
+  // Text with its baseline at y, snapped to the device pixel grid; a marking.
   void text(const std::string& s, double x, double y, const Type& t, const Colour& c,
             Align align = Align::Left) const;
   double textWidth(const std::string& s, const Type& t) const;
@@ -57,6 +67,7 @@ private:
 
   const Typefaces& mFaces;
   int mWidth, mHeight, mScale;
+  bool mMarkings = true;
   cairo_surface_t* mSurface = nullptr;
   cairo_t* mCr = nullptr;
 };

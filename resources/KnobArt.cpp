@@ -13,7 +13,7 @@ namespace {
 
 constexpr double kRingR = 15.0, kRingWidth = 2.5;
 constexpr double kCapR = 12.0;
-constexpr double kTickIn = 17.5, kTickOut = 19.5, kMajorOut = 20.5;
+constexpr double kTickIn = 18.0, kTickOut = 20.0, kMajorOut = 21.0;
 
 double rad(double degFromUp) { return (degFromUp - 90.0) * M_PI / 180.0; }
 
@@ -53,16 +53,24 @@ void drawKnobFrame(const ArtCanvas& c, KnobKind kind, double t) {
 
   // Value ring: a dark groove over the whole travel, lit from the origin to the value.
   cairo_set_line_cap(cr, CAIRO_LINE_CAP_BUTT);
-  cairo_set_line_width(cr, kRingWidth + 1.0);
+  cairo_set_line_width(cr, kRingWidth + 0.5);
   c.setSource(palette::track);
   arc(cr, cx, cy, kRingR, -135.0, 135.0);
   cairo_stroke(cr);
   double from = std::min(origin, angle), to = std::max(origin, angle);
   if (to - from > 0.01) {
+    // The whole ring, cut to a wedge from the origin to the value: the ring's outline
+    // is the same in every frame, so the lit part only ever grows with the turn.
+    cairo_save(cr);
+    cairo_move_to(cr, cx, cy);
+    cairo_arc(cr, cx, cy, 2 * kRingR, rad(from), rad(to));
+    cairo_close_path(cr);
+    cairo_clip(cr);
     cairo_set_line_width(cr, kRingWidth);
     c.setSource(accent);
-    arc(cr, cx, cy, kRingR, from, to);
+    arc(cr, cx, cy, kRingR, -135.0, 135.0);
     cairo_stroke(cr);
+    cairo_restore(cr);
   }
 
   // Cap: a soft shadow, a body lit from above, a dark rim and a slightly dished face.
@@ -115,7 +123,7 @@ void drawKnobScale(const ArtCanvas& c, const layout::KnobSpot& k, double x, doub
   cairo_t* cr = c.cr();
   const double cx = x + layout::kKnobCx, cy = y + layout::kKnobCy;
   cairo_set_line_cap(cr, CAIRO_LINE_CAP_BUTT);
-  for (double v : k.scale.ticks) {
+  for (double v : c.markings() ? k.scale.ticks : std::vector<double>{}) {
     // An end with a number needs no tick: the number marks it.
     if ((v == k.scale.min && !k.scale.lo.empty()) || (v == k.scale.max && !k.scale.hi.empty()))
       continue;

@@ -42,8 +42,8 @@ void drawHeading(const ArtCanvas& c, const Heading& hd, const Colour& accent) {
     double tw = c.textWidth(hd.text, kHeading);
     double l = std::round(hd.x - tw / 2 - 4), r = std::round(hd.x + tw / 2 + 4);
     double y = hd.y - 3;
-    c.fillRect(hd.ruleL, y, l - hd.ruleL, 1, palette::rule);
-    c.fillRect(r, y, hd.ruleR - r, 1, palette::rule);
+    c.markRect(hd.ruleL, y, l - hd.ruleL, 1, palette::rule);
+    c.markRect(r, y, hd.ruleR - r, 1, palette::rule);
   }
 }
 
@@ -63,7 +63,7 @@ void drawMeterGroup(const ArtCanvas& c, const Point* meters, const Point& fader,
     bool zero = v != 1.0 && v != 0.0;
     double len = zero ? 4 : 2;
     double x = marksLeft ? l - 2 - len : r + 2;
-    c.fillRect(x, y, len, 1, zero ? palette::tickMajor : palette::tick);
+    c.markRect(x, y, len, 1, zero ? palette::tickMajor : palette::tick);
   }
 }
 
@@ -77,7 +77,7 @@ void drawTopMeterScale(const ArtCanvas& c, int meterL, int meterR, bool left) {
   for (int i = 0; i < 3; ++i) {
     double y = bottom - std::floor(levels[i] * h * 1.001001001001001);
     double x = left ? meterL - 5 : meterR + 2;
-    c.fillRect(x, y, 3, 1, i == 0 ? palette::tickMajor : palette::tick);
+    c.markRect(x, y, 3, 1, i == 0 ? palette::tickMajor : palette::tick);
     c.text(names[i], left ? x - 2 : x + 5, y + 3, kSmall, palette::scaleText, left ? Align::Right : Align::Left);
   }
 }
@@ -116,7 +116,7 @@ void drawMainBackground(const ArtCanvas& c) {
   const double cx = 300;
   c.text("OSTRAKON", cx, 52, Type{true, 14, 2.2}, palette::labelBright, Align::Centre);
   c.text("CHANNEL STRIP", cx, 66, Type{true, 6.5, 2.0}, palette::labelDim, Align::Centre);
-  c.fillRect(cx - 38, 57, 76, 1, palette::rule);
+  c.markRect(cx - 38, 57, 76, 1, palette::rule);
 
   // Footer, left of the version the editor prints.
   c.text("QUARRO", kPanelX, 622, Type{true, 7.5, 1.6}, palette::labelDim);
@@ -153,7 +153,7 @@ void drawDynBackground(const ArtCanvas& c) {
   for (int db : marks) {
     int j = kGainReductionSegments - db;
     double x = g.x + j * pitch + (pitch - 1) / 2.0;
-    c.fillRect(std::floor(x), g.bottom() + 2, 1, 2, palette::tick);
+    c.markRect(std::floor(x), g.bottom() + 2, 1, 2, palette::tick);
     c.text(std::to_string(db), x + 0.5, g.bottom() + 11, kSmall, palette::scaleText, Align::Centre);
   }
 }
