@@ -93,7 +93,8 @@ void ArtCanvas::text(const std::string& s, double x, double y, const Type& t, co
   setSource(c);
   for (char ch : s) {
     char one[2] = {ch, 0};
-    cairo_move_to(mCr, x, y);
+    // Each glyph starts on a device pixel, so equal letters look equal.
+    cairo_move_to(mCr, std::round(x * mScale) / mScale, y);
     cairo_show_text(mCr, one);
     cairo_text_extents_t e;
     cairo_text_extents(mCr, one, &e);
