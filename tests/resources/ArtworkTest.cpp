@@ -8,6 +8,7 @@
 #include "resources/PanelArt.h"
 
 #include <cairo.h>
+#include <fontconfig/fontconfig.h>
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -61,6 +62,17 @@ public:
 private:
   std::unique_ptr<cairo_surface_t, void (*)(cairo_surface_t*)> mSurface;
 };
+
+// cairo and fontconfig keep caches for the life of the process; release them after
+// the last test so the leak checker sees only real leaks.
+class ReleaseLibraryCaches : public ::testing::Environment {
+public:
+  void TearDown() override {
+    cairo_debug_reset_static_data();
+    FcFini();
+  }
+};
+[[maybe_unused]] const auto* const gReleaseCaches = ::testing::AddGlobalTestEnvironment(new ReleaseLibraryCaches);
 
 std::string resource(const std::string& file) { return std::string(OSTRAKON_RESOURCE_DIR) + "/" + file; }
 
@@ -273,7 +285,7 @@ namespace {
 
 // Pixels where the background differs with and without its markings.
 std::vector<std::vector<bool>> markings(void (*draw)(const ArtCanvas&), int w, int h) {
-  static const Typefaces faces;
+  const Typefaces faces;
   ArtCanvas with(faces, w, h, 1), without(faces, w, h, 1);
   without.setMarkings(false);
   draw(with);
