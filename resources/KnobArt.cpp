@@ -151,10 +151,10 @@ void drawKnobScale(const ArtCanvas& c, const layout::KnobSpot& k, double x, doub
     c.text(k.label, cx, y - 3.0, nameType, palette::label, Align::Centre);
     break;
   case layout::LabelAt::Left:
-    c.text(k.label, x, cy + 3.0, nameType, palette::label, Align::Right);
+    c.text(k.label, x - 3.0, cy + 3.0, nameType, palette::label, Align::Right);
     break;
   case layout::LabelAt::Right:
-    c.text(k.label, x + layout::kKnobW, cy + 3.0, nameType, palette::label, Align::Left);
+    c.text(k.label, x + layout::kKnobW + 3.0, cy + 3.0, nameType, palette::label, Align::Left);
     break;
   }
 }
