@@ -1,5 +1,7 @@
 #include "tools/AudioFile.h"
 
+#include "tools/AudioHeader.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -52,6 +54,14 @@ bool AudioFileReader::Open(const std::string& path, std::string* error)
   if (fstat(mFd, &st) == 0 && S_ISDIR(st.st_mode))
   {
     *error = Quoted(path) + " is a directory, not an audio file";
+    return false;
+  }
+
+  // Recognised here first, so libsndfile never guesses at a file nor decodes another format.
+  std::string problem;
+  if (!AudioHeader::Check(mFd, &problem))
+  {
+    *error = Quoted(path) + " " + problem;
     return false;
   }
 

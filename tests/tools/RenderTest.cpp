@@ -166,3 +166,29 @@ TEST_F(Render, AnalogueTimeMakesTheColourRepeatable)
     EXPECT_FALSE(r.err.empty());
   }
 }
+
+TEST_F(Render, EveryOutputSampleIsFiniteAtTheEdgesOfTheSupportedRates)
+{
+  // Absurd and non-finite input, every gain up, a high-shelf boost and both compressors
+  // oversampling: whatever the stages make of it, the file holds finite samples only.
+  const std::vector<std::string> hot = {"--set", "Input Gain=30", "--set", "Output Gain=30", "--set",
+                                        "Hi Shelf Gain=12", "--set", "Oversampling=on", "--set",
+                                        "Dyn. 2 Type=OPTO", "--set", "Dyn. 1 Thresh.=-60", "--set",
+                                        "Dyn. 1 Ratio=20", "--set", "Analogue On/Off=off"};
+  for (int rate : {8000, 11025, 768000})
+  {
+    SCOPED_TRACE(rate);
+    Audio in = TestSignal(rate, 2, 6000);
+    for (size_t i = 1000; i < 1400; ++i) in.samples[i] = i % 2 ? 3.4e38f : -3.4e38f;
+    in.samples[2000] = NAN;
+    in.samples[2001] = INFINITY;
+    WriteAudio(Path("in.wav"), in);
+    for (const auto& settings : {std::vector<std::string>{}, hot})
+    {
+      const Audio out = RenderTo("out.wav", settings);
+      ASSERT_EQ(out.rate, rate);
+      ASSERT_EQ(out.samples.size(), in.samples.size());
+      for (size_t i = 0; i < out.samples.size(); ++i) ASSERT_TRUE(std::isfinite(out.samples[i])) << i;
+    }
+  }
+}
