@@ -4,7 +4,12 @@
 #include "IPlug/IParam.h"
 #include "tests/tools/CliHarness.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cmath>
+#include <thread>
 
 namespace
 {
@@ -191,4 +196,34 @@ TEST_F(Render, EveryOutputSampleIsFiniteAtTheEdgesOfTheSupportedRates)
       for (size_t i = 0; i < out.samples.size(); ++i) ASSERT_TRUE(std::isfinite(out.samples[i])) << i;
     }
   }
+}
+
+TEST_F(Render, InputFromAPipeIsReadAsFromAFile)
+{
+  const Audio in = TestSignal(48000, 2, 3000);
+  WriteAudio(Path("in.wav"), in);
+  const std::string bytes = ReadBytes(Path("in.wav"));
+  ASSERT_EQ(mkfifo(Path("pipe").c_str(), 0600), 0);
+  // The writer waits, within a bound, for the renderer to open the other end.
+  std::thread writer([&] {
+    int fd = -1;
+    for (int tries = 0; fd < 0 && tries < 1000; ++tries)
+    {
+      fd = open(Path("pipe").c_str(), O_WRONLY | O_NONBLOCK);
+      if (fd < 0) usleep(10000);
+    }
+    if (fd < 0) return;
+    fcntl(fd, F_SETFL, 0);
+    for (size_t done = 0; done < bytes.size();)
+    {
+      const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+      if (n <= 0) break;
+      done += (size_t) n;
+    }
+    close(fd);
+  });
+  const CliResult r = RunCli(Cat({"render", Path("pipe"), Path("out.wav")}, kReversed));
+  writer.join();
+  EXPECT_EQ(r.status, 0) << r.err;
+  ExpectPhaseReversed(in, ReadAudio(Path("out.wav")));
 }
