@@ -313,8 +313,9 @@ void IGraphics::PressControl(int idx, int x, int y, IMouseMod* mod)
   mMouseX = x;
   mMouseY = y;
   c->OnMouseDown(x, y, mod);
+  // Only a parameter the plug-in has: the host must not hear of one it does not.
   const int paramIdx = c->ParamIdx();
-  if (mPlug && paramIdx >= 0) mPlug->BeginInformHostOfParamChange(paramIdx);
+  if (mPlug && mPlug->GetParam(paramIdx)) mPlug->BeginInformHostOfParamChange(paramIdx);
 }
 
 void IGraphics::OnMouseDown(int x, int y, IMouseMod* mod)
@@ -332,7 +333,7 @@ void IGraphics::OnMouseUp(int x, int y, IMouseMod* mod)
   if (!c) return;
   c->OnMouseUp(x, y, mod);
   const int paramIdx = c->ParamIdx();
-  if (mPlug && paramIdx >= 0) mPlug->EndInformHostOfParamChange(paramIdx);
+  if (mPlug && mPlug->GetParam(paramIdx)) mPlug->EndInformHostOfParamChange(paramIdx);
 }
 
 void IGraphics::OnMouseDrag(int x, int y, IMouseMod* mod)

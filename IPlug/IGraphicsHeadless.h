@@ -95,8 +95,8 @@ public:
   void PluginPath(WDL_String* path) override;
   void PromptForFile(WDL_String* filename, EFileAction action, WDL_String* dir, const char* extensions) override;
   bool PromptForColor(IColor*, const char*) override { return false; }
-  bool OpenURL(const char* url, const char* windowTitle, const char* confirmMsg,
-               const char* errMsgOnFailure) override;
+  bool OpenURL(const char* url, const char* windowTitle = nullptr, const char* confirmMsg = nullptr,
+               const char* errMsgOnFailure = nullptr) override;
   void* OpenWindow(void* parent) override;
   void* OpenWindow(void* window, void* control) override { return IGraphics::OpenWindow(window, control); }
   void CloseWindow() override;
