@@ -4,7 +4,7 @@
 
 struct IChannelBlend
 {
-  enum EBlendMethod
+  enum EBlendMethod : int
   {
     kBlendNormal = 0,    // copy, honouring the source's alpha
     kBlendOpaque = 1,    // opaque copy, ignoring the source's alpha

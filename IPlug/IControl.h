@@ -99,7 +99,10 @@ public:
   int GetTextEntryLength() const { return mTextEntryLength; }
   void SetTextEntryLength(int len) { mTextEntryLength = len; }
   IText* GetText() { return &mText; }
-  void SetText(const IText* text) { mText = *text; }
+  void SetText(const IText* text)
+  {
+    if (text) mText = *text;
+  }
   IChannelBlend* GetBlend() { return &mBlend; }
 
 protected:
