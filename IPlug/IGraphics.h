@@ -200,19 +200,19 @@ public:
 
   // ----- size and identity -----
 
-  // Stores the size, releases the mouse, deletes every control and asks the plug-in to
-  // build its editor again (ResizeGraphics). The platform also resizes its bitmap.
-  virtual void Resize(int w, int h);
   IPlugBase* GetPlug() const { return mPlug; }
   int Width() const { return mWidth; }
   int Height() const { return mHeight; }
   int FPS() const { return mFPS; }
   WDL_Mutex* GetMutex() { return &mMutex; }
 
-  // ----- platform operations -----
+  // ----- platform operations, in the order of their slots -----
 
   virtual bool DrawScreen(IRECT* r) = 0;
   virtual void ForceEndUserEdit() = 0;
+  // Stores the size, releases the mouse, deletes every control and asks the plug-in to
+  // build its editor again (ResizeGraphics). A platform also resizes its bitmap.
+  virtual void Resize(int w, int h);
   virtual bool WindowIsOpen() { return false; }
   virtual const char* GetGUIAPI() { return nullptr; }
   // Shows the menu modally; returns it with the chosen item set, or null if dismissed.

@@ -36,7 +36,18 @@ bool Bitmap::Resize(int w, int h)
     cairo_surface_destroy(s);
     return false;
   }
+  // Made now rather than on first use: a cached bitmap is a blit source for every
+  // editor in the process, whichever thread draws them.
+  cairo_surface_t* v = cairo_image_surface_create_for_data(cairo_image_surface_get_data(s), CAIRO_FORMAT_RGB24, w,
+                                                           h, cairo_image_surface_get_stride(s));
+  if (cairo_surface_status(v) != CAIRO_STATUS_SUCCESS)
+  {
+    cairo_surface_destroy(v);
+    cairo_surface_destroy(s);
+    return false;
+  }
   mSurface = s; // cairo clears a new image surface
+  mOpaqueView = v;
   mWidth = w;
   mHeight = h;
   mRowSpan = cairo_image_surface_get_stride(s) / 4;
@@ -74,23 +85,6 @@ cairo_t* Bitmap::Context()
   return mContext;
 }
 
-cairo_surface_t* Bitmap::OpaqueView()
-{
-  if (!mSurface) return nullptr;
-  if (!mOpaqueView)
-  {
-    cairo_surface_flush(mSurface);
-    cairo_surface_t* v = cairo_image_surface_create_for_data(cairo_image_surface_get_data(mSurface),
-                                                             CAIRO_FORMAT_RGB24, mWidth, mHeight,
-                                                             cairo_image_surface_get_stride(mSurface));
-    if (cairo_surface_status(v) != CAIRO_STATUS_SUCCESS)
-    {
-      cairo_surface_destroy(v);
-      return nullptr;
-    }
-    mOpaqueView = v;
-  }
-  return mOpaqueView;
-}
+cairo_surface_t* Bitmap::OpaqueView() const { return mOpaqueView; }
 
 } // namespace raster

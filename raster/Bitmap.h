@@ -36,12 +36,13 @@ public:
   const uint32_t* Bits() const;
   void MarkDirty();
 
-  // For the drawing functions: the surface, a drawing context kept with the bitmap
-  // (callers save and restore its state), and the same pixels seen as opaque, for
-  // blits that ignore the source's alpha. All null while the bitmap is empty.
+  // For the drawing functions: the surface, a drawing context kept with the bitmap for
+  // drawing into it (callers save and restore its state), and the same pixels seen as
+  // opaque, for blits that ignore the source's alpha. All null while the bitmap is
+  // empty. Reading a bitmap as a source touches nothing in it.
   cairo_surface_t* Surface() const { return mSurface; }
   cairo_t* Context();
-  cairo_surface_t* OpaqueView();
+  cairo_surface_t* OpaqueView() const;
 
 protected:
   Bitmap(int w, int h);
