@@ -18,4 +18,3 @@ struct IBitmap
 
   int FrameHeight() const { return N > 1 ? H / N : H; }
 };
-

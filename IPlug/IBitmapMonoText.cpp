@@ -5,8 +5,8 @@
 
 #include <cstring>
 
-bool DrawBitmapedText(IGraphics* graphics, IBitmap* font, IRECT* r, IText* t, IChannelBlend* blend, const char* str,
-                      bool vCenter, bool multiline, int charWidth, int charHeight)
+bool DrawBitmapedText(IGraphics* graphics, IBitmap* font, IRECT* r, IText* t, IChannelBlend* blend,
+                      const char* str, bool vCenter, bool multiline, int charWidth, int charHeight)
 {
   if (!str || !*str) return true;
   if (!graphics || !font || !r) return false;

@@ -13,5 +13,5 @@ class IGraphics;
 // optionally centred vertically. A text wider than a line continues on the next line:
 // with multiline as far as it needs, otherwise for one more line. A rectangle narrower
 // than two cells is a programming error and stops the program.
-bool DrawBitmapedText(IGraphics* graphics, IBitmap* font, IRECT* r, IText* t, IChannelBlend* blend, const char* str,
-                      bool vCenter, bool multiline, int charWidth, int charHeight);
+bool DrawBitmapedText(IGraphics* graphics, IBitmap* font, IRECT* r, IText* t, IChannelBlend* blend,
+                      const char* str, bool vCenter, bool multiline, int charWidth, int charHeight);

@@ -66,8 +66,8 @@ bool IGraphics::DrawBitmap(IBitmap* bitmap, IRECT* dest, int frame, const IChann
   return DrawBitmap(bitmap, dest, 0, srcY, blend);
 }
 
-bool IGraphics::DrawRotatedBitmap(IBitmap* bitmap, int destCtrX, int destCtrY, double angle, int yOffsetZeroDeg,
-                                  const IChannelBlend* blend)
+bool IGraphics::DrawRotatedBitmap(IBitmap* bitmap, int destCtrX, int destCtrY, double angle,
+                                  int yOffsetZeroDeg, const IChannelBlend* blend)
 {
   if (!mDrawBitmap || !bitmap || !bitmap->mData) return false;
   const raster::Rect box{destCtrX - bitmap->W / 2, destCtrY - bitmap->H / 2, bitmap->W, bitmap->H};
@@ -90,19 +90,20 @@ bool IGraphics::DrawRotatedMask(IBitmap* base, IBitmap* mask, IBitmap* top, int 
   return BlitClipped(mTmpBitmap, &dest, 0, 0, blend);
 }
 
-bool IGraphics::DrawLine(const IColor* color, float x1, float y1, float x2, float y2, const IChannelBlend* blend,
-                         bool antiAlias)
+bool IGraphics::DrawLine(const IColor* color, float x1, float y1, float x2, float y2,
+                         const IChannelBlend* blend, bool antiAlias)
 {
   if (!color) return false;
-  return raster::Line(mDrawBitmap, Pixel(x1), Pixel(y1), Pixel(x2), Pixel(y2), PaintFor(color, blend, antiAlias));
+  return raster::Line(mDrawBitmap, Pixel(x1), Pixel(y1), Pixel(x2), Pixel(y2),
+                      PaintFor(color, blend, antiAlias));
 }
 
 bool IGraphics::DrawRadialLine(const IColor* color, float cx, float cy, float angle, float innerRadius,
                                float outerRadius, const IChannelBlend* blend, bool antiAlias)
 {
   const float s = std::sin(angle), c = std::cos(angle);
-  return DrawLine(color, cx + innerRadius * s, cy - innerRadius * c, cx + outerRadius * s, cy - outerRadius * c,
-                  blend, antiAlias);
+  return DrawLine(color, cx + innerRadius * s, cy - innerRadius * c, cx + outerRadius * s,
+                  cy - outerRadius * c, blend, antiAlias);
 }
 
 bool IGraphics::DrawHorizontalLine(const IColor* color, int y, int x1, int x2)
@@ -165,13 +166,15 @@ bool IGraphics::FillTriangle(const IColor* color, int x1, int y1, int x2, int y2
   return FillIConvexPolygon(color, x, y, 3, blend);
 }
 
-bool IGraphics::DrawCircle(const IColor* color, int cx, int cy, float r, const IChannelBlend* blend, bool antiAlias)
+bool IGraphics::DrawCircle(const IColor* color, int cx, int cy, float r, const IChannelBlend* blend,
+                           bool antiAlias)
 {
   if (!color) return false;
   return raster::Circle(mDrawBitmap, cx, cy, r, PaintFor(color, blend, antiAlias));
 }
 
-bool IGraphics::FillCircle(const IColor* color, int cx, int cy, float r, const IChannelBlend* blend, bool antiAlias)
+bool IGraphics::FillCircle(const IColor* color, int cx, int cy, float r, const IChannelBlend* blend,
+                           bool antiAlias)
 {
   if (!color) return false;
   return raster::FillCircle(mDrawBitmap, cx, cy, r, PaintFor(color, blend, antiAlias));

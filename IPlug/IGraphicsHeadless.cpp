@@ -77,7 +77,10 @@ bool IGraphicsHeadless::RepaintDirty(IRECT* drawn)
   return true;
 }
 
-bool IGraphicsHeadless::WriteScreenPNG(const char* path) const { return raster::WritePNG(GetDrawBitmap(), path); }
+bool IGraphicsHeadless::WriteScreenPNG(const char* path) const
+{
+  return raster::WritePNG(GetDrawBitmap(), path);
+}
 
 bool IGraphicsHeadless::DrawScreen(IRECT* r)
 {

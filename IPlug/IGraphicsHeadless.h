@@ -90,10 +90,12 @@ public:
   bool WindowIsOpen() override { return mWindowOpen; }
   const char* GetGUIAPI() override { return "headless"; }
   IPopupMenu* CreateIPopupMenu(IPopupMenu* menu, IRECT* areaRect) override;
-  void CreateTextEntry(IControl* control, IText* text, IRECT* textRect, const char* str, IParam* param) override;
+  void CreateTextEntry(IControl* control, IText* text, IRECT* textRect, const char* str,
+                       IParam* param) override;
   void HostPath(WDL_String* path) override;
   void PluginPath(WDL_String* path) override;
-  void PromptForFile(WDL_String* filename, EFileAction action, WDL_String* dir, const char* extensions) override;
+  void PromptForFile(WDL_String* filename, EFileAction action, WDL_String* dir,
+                     const char* extensions) override;
   bool PromptForColor(IColor*, const char*) override { return false; }
   bool OpenURL(const char* url, const char* windowTitle = nullptr, const char* confirmMsg = nullptr,
                const char* errMsgOnFailure = nullptr) override;

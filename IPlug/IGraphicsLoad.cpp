@@ -44,7 +44,8 @@ IBitmap IGraphics::ScaleBitmap(IBitmap* src, int w, int h)
   LICE_MemBitmap* dst = new LICE_MemBitmap(w, h);
   if (src && src->mData)
     raster::ScaledBlit(dst, src->mData, raster::Rect{0, 0, dst->Width(), dst->Height()},
-                       raster::Rect{0, 0, src->mData->Width(), src->mData->Height()}, 1.0f, raster::Mode::Copy);
+                       raster::Rect{0, 0, src->mData->Width(), src->mData->Height()}, 1.0f,
+                       raster::Mode::Copy);
   BitmapStorage::Instance().Add(dst, -1);
   return IBitmap(dst, dst->Width(), dst->Height(), src ? src->N : 1);
 }
@@ -54,7 +55,8 @@ IBitmap IGraphics::CropBitmap(IBitmap* src, IRECT* r)
   const IRECT area = r ? *r : IRECT();
   LICE_MemBitmap* dst = new LICE_MemBitmap(area.W() > 0 ? area.W() : 0, area.H() > 0 ? area.H() : 0);
   if (src && src->mData)
-    raster::Blit(dst, src->mData, 0, 0, area.L, area.T, dst->Width(), dst->Height(), 1.0f, raster::Mode::Copy);
+    raster::Blit(dst, src->mData, 0, 0, area.L, area.T, dst->Width(), dst->Height(), 1.0f,
+                 raster::Mode::Copy);
   BitmapStorage::Instance().Add(dst, -1);
   return IBitmap(dst, dst->Width(), dst->Height(), src ? src->N : 1);
 }

@@ -25,7 +25,10 @@ IPopupMenu::Item* IPopupMenu::AddItem(const char* text, int index, int flags)
   return AddItem(new Item(text, flags), index);
 }
 
-IPopupMenu::Item* IPopupMenu::AddSeparator(int index) { return AddItem(new Item("", Item::kSeparator), index); }
+IPopupMenu::Item* IPopupMenu::AddSeparator(int index)
+{
+  return AddItem(new Item("", Item::kSeparator), index);
+}
 
 const char* IPopupMenu::GetItemText(int index) const
 {

@@ -124,9 +124,15 @@ public:
   int FirstKnob() const { return mFirstKnob; }
 
 private:
-  static IBitmap Bmp(const std::unique_ptr<LICE_MemBitmap>& b, int n) { return IBitmap(b.get(), b->Width(), b->Height(), n); }
+  static IBitmap Bmp(const std::unique_ptr<LICE_MemBitmap>& b, int n)
+  {
+    return IBitmap(b.get(), b->Width(), b->Height(), n);
+  }
 
-  void Meter(int x, int y, int w, int h) { mMeters.push_back(mG->AttachControl(new PeakMeter(mPlug.get(), x, y, w, h))); }
+  void Meter(int x, int y, int w, int h)
+  {
+    mMeters.push_back(mG->AttachControl(new PeakMeter(mPlug.get(), x, y, w, h)));
+  }
 
   void Knob(int x, int y, int param)
   {
@@ -147,10 +153,10 @@ private:
     for (int mx : {8, 20, 408, 420}) Meter(x + mx, y + 150, 3, 51);
     mG->AttachControl(new ISwitchControl(mPlug.get(), x, y, kEqOn, &state));
     mG->AttachControl(new ISwitchControl(mPlug.get(), x + 410, y, kRouting, &arrange));
-    const int knobs[15][3] = {{8, 79, kHiPassFreq},    {61, 79, kLowShelfFreq}, {61, 137, kLowShelfGain},
-                              {139, 79, kLowMidFreq},  {115, 24, kLowMidGain},  {165, 24, kLowMidQ},
-                              {192, 160, kFilterFreq}, {140, 160, kFilterGain}, {246, 160, kFilterQ},
-                              {246, 79, kHiMidFreq},   {221, 24, kHiMidGain},   {271, 24, kHiMidQ},
+    const int knobs[15][3] = {{8, 79, kHiPassFreq},    {61, 79, kLowShelfFreq},  {61, 137, kLowShelfGain},
+                              {139, 79, kLowMidFreq},  {115, 24, kLowMidGain},   {165, 24, kLowMidQ},
+                              {192, 160, kFilterFreq}, {140, 160, kFilterGain},  {246, 160, kFilterQ},
+                              {246, 79, kHiMidFreq},   {221, 24, kHiMidGain},    {271, 24, kHiMidQ},
                               {325, 79, kHiShelfFreq}, {325, 137, kHiShelfGain}, {376, 79, kLowPassFreq}};
     for (const auto& k : knobs) Knob(x + k[0], y + k[1], k[2]);
     mG->AttachControl(new IFaderControl(mPlug.get(), x + 11, y + 150, 51, kEqInputGain, &fader));
@@ -165,7 +171,8 @@ private:
     mG->AttachControl(new IBitmapControl(mPlug.get(), x, y, &bg));
     for (int mx : {8, 20, 408, 420}) Meter(x + mx, y + 52, 3, 51);
     mG->AttachControl(new ISwitchControl(mPlug.get(), x, y, base + 4, &state));
-    mG->AttachControl(new ISwitchControl(mPlug.get(), x + 314, y + 49, base + 5, &type, ISwitchControl::kVerticalSlices));
+    mG->AttachControl(
+        new ISwitchControl(mPlug.get(), x + 314, y + 49, base + 5, &type, ISwitchControl::kVerticalSlices));
     mG->AttachControl(new IFaderControl(mPlug.get(), x + 11, y + 52, 51, base + 6, &fader));
     mG->AttachControl(new IFaderControl(mPlug.get(), x + 411, y + 52, 51, base + 7, &fader));
     mMeters.push_back(mG->AttachControl(new ReductionMeter(mPlug.get(), x + 272, y + 13, 120, 10, 30)));
@@ -175,7 +182,8 @@ private:
 
   std::unique_ptr<Ostrakon> mPlug;
   IGraphicsHeadless* mG;
-  std::unique_ptr<LICE_MemBitmap> mMainBg, mEqBg, mDynBg, mKnob, mSwitch, mSmallSwitch, mArrange, mType, mFader;
+  std::unique_ptr<LICE_MemBitmap> mMainBg, mEqBg, mDynBg, mKnob, mSwitch, mSmallSwitch, mArrange, mType,
+      mFader;
   std::vector<int> mMeters;
   int mFirstKnob = -1;
 };

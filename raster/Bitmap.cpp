@@ -38,8 +38,8 @@ bool Bitmap::Resize(int w, int h)
   }
   // Made now rather than on first use: a cached bitmap is a blit source for every
   // editor in the process, whichever thread draws them.
-  cairo_surface_t* v = cairo_image_surface_create_for_data(cairo_image_surface_get_data(s), CAIRO_FORMAT_RGB24, w,
-                                                           h, cairo_image_surface_get_stride(s));
+  cairo_surface_t* v = cairo_image_surface_create_for_data(
+      cairo_image_surface_get_data(s), CAIRO_FORMAT_RGB24, w, h, cairo_image_surface_get_stride(s));
   if (cairo_surface_status(v) != CAIRO_STATUS_SUCCESS)
   {
     cairo_surface_destroy(v);

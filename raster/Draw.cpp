@@ -72,8 +72,8 @@ cairo_surface_t* SourceFor(Bitmap* src, Mode mode)
 }
 } // namespace
 
-bool Blit(Bitmap* dst, Bitmap* src, int dstX, int dstY, int srcX, int srcY, int w, int h,
-          float weight, Mode mode)
+bool Blit(Bitmap* dst, Bitmap* src, int dstX, int dstY, int srcX, int srcY, int w, int h, float weight,
+          Mode mode)
 {
   cairo_t* cr = dst ? dst->Context() : nullptr;
   cairo_surface_t* s = SourceFor(src, mode);
@@ -241,8 +241,7 @@ bool FillCircle(Bitmap* dst, double cx, double cy, double r, const Paint& paint)
   return Fill(cr);
 }
 
-bool Arc(Bitmap* dst, double cx, double cy, double r, double minAngle, double maxAngle,
-         const Paint& paint)
+bool Arc(Bitmap* dst, double cx, double cy, double r, double minAngle, double maxAngle, const Paint& paint)
 {
   cairo_t* cr = BeginShape(dst, paint);
   if (!cr) return false;
@@ -283,7 +282,7 @@ void PutPixel(Bitmap* bmp, int x, int y, uint32_t argb)
   const uint32_t a = argb >> 24;
   auto pre = [a](uint32_t c) { return (c * a + 127) / 255; };
   bits[(long) y * bmp->RowSpan() + x] =
-    (a << 24) | (pre((argb >> 16) & 255) << 16) | (pre((argb >> 8) & 255) << 8) | pre(argb & 255);
+      (a << 24) | (pre((argb >> 16) & 255) << 16) | (pre((argb >> 8) & 255) << 8) | pre(argb & 255);
   bmp->MarkDirty();
 }
 

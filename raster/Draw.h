@@ -13,8 +13,8 @@ namespace raster
 
 // Copies the w x h area of src at (srcX, srcY) to (dstX, dstY). Parts outside src are
 // transparent and leave the destination alone.
-bool Blit(Bitmap* dst, Bitmap* src, int dstX, int dstY, int srcX, int srcY, int w, int h,
-          float weight, Mode mode);
+bool Blit(Bitmap* dst, Bitmap* src, int dstX, int dstY, int srcX, int srcY, int w, int h, float weight,
+          Mode mode);
 
 // The src area stretched over the dst area with bilinear filtering.
 bool ScaledBlit(Bitmap* dst, Bitmap* src, Rect dstArea, Rect srcArea, float weight, Mode mode);
@@ -40,8 +40,7 @@ bool FillConvexPolygon(Bitmap* dst, const int* x, const int* y, int n, const Pai
 bool Circle(Bitmap* dst, double cx, double cy, double r, const Paint& paint);
 bool FillCircle(Bitmap* dst, double cx, double cy, double r, const Paint& paint);
 // Angles in radians, 0 pointing up, growing clockwise.
-bool Arc(Bitmap* dst, double cx, double cy, double r, double minAngle, double maxAngle,
-         const Paint& paint);
+bool Arc(Bitmap* dst, double cx, double cy, double r, double minAngle, double maxAngle, const Paint& paint);
 // One point blended in; antialiased, a fractional position spreads over its neighbours.
 bool BlendPoint(Bitmap* dst, double x, double y, const Paint& paint);
 

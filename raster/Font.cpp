@@ -20,10 +20,7 @@ namespace raster
 {
 namespace
 {
-void CopyText(char* dst, const char* src, size_t size)
-{
-  snprintf(dst, size, "%s", src ? src : "");
-}
+void CopyText(char* dst, const char* src, size_t size) { snprintf(dst, size, "%s", src ? src : ""); }
 
 // Valid UTF-8 passes; any other byte is taken as Latin-1. Cut at a character boundary
 // so that out (outSize bytes) always ends in a NUL.
@@ -115,8 +112,10 @@ bool Font::SetNative(const FontDescription& desc)
   if (!match) return false;
 
   FcChar8* s = nullptr;
-  if (FcPatternGetString(match, FC_FAMILY, 0, &s) == FcResultMatch) CopyText(mFamily, (const char*) s, sizeof mFamily);
-  if (FcPatternGetString(match, FC_FILE, 0, &s) == FcResultMatch) CopyText(mFile, (const char*) s, sizeof mFile);
+  if (FcPatternGetString(match, FC_FAMILY, 0, &s) == FcResultMatch)
+    CopyText(mFamily, (const char*) s, sizeof mFamily);
+  if (FcPatternGetString(match, FC_FILE, 0, &s) == FcResultMatch)
+    CopyText(mFile, (const char*) s, sizeof mFile);
 
   cairo_font_face_t* face = cairo_ft_font_face_create_for_pattern(match);
   FcPatternDestroy(match); // the face keeps its own reference

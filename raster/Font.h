@@ -21,9 +21,9 @@ enum class FontQuality
 // What a font is made from.
 struct FontDescription
 {
-  int height = 11;     // pixels: the em size the face is scaled to
-  int escapement = 0;  // text direction, tenths of a degree counter-clockwise
-  int weight = 400;    // 400 regular, 700 bold
+  int height = 11;    // pixels: the em size the face is scaled to
+  int escapement = 0; // text direction, tenths of a degree counter-clockwise
+  int weight = 400;   // 400 regular, 700 bold
   bool italic = false;
   FontQuality quality = FontQuality::Default;
   char face[64] = "Arial";
@@ -36,8 +36,8 @@ enum TextFlags
   kTextCentre = 1,
   kTextRight = 2,
   kTextAlignMask = 3,
-  kTextNoClip = 4,        // may draw outside the rectangle
-  kTextUseFgAlpha = 8     // the text colour's alpha is the text's opacity; else opaque
+  kTextNoClip = 4,    // may draw outside the rectangle
+  kTextUseFgAlpha = 8 // the text colour's alpha is the text's opacity; else opaque
 };
 
 class Font

@@ -1,7 +1,7 @@
 #include "IPlug/controls/IBitmapOverlayControl.h"
 
-IBitmapOverlayControl::IBitmapOverlayControl(IPlugBase* plug, int x, int y, int paramIdx, const IBitmap* bitmap,
-                                             const IRECT* targetArea)
+IBitmapOverlayControl::IBitmapOverlayControl(IPlugBase* plug, int x, int y, int paramIdx,
+                                             const IBitmap* bitmap, const IRECT* targetArea)
   : ISwitchControl(plug, x, y, paramIdx, bitmap), mTargetArea(targetArea ? *targetArea : IRECT())
 {
 }

@@ -8,7 +8,8 @@
 class IBitmapOverlayControl : public ISwitchControl
 {
 public:
-  IBitmapOverlayControl(IPlugBase* plug, int x, int y, int paramIdx, const IBitmap* bitmap, const IRECT* targetArea);
+  IBitmapOverlayControl(IPlugBase* plug, int x, int y, int paramIdx, const IBitmap* bitmap,
+                        const IRECT* targetArea);
   IBitmapOverlayControl(IPlugBase* plug, int x, int y, const IBitmap* bitmap, const IRECT* targetArea);
 
   bool Draw(IGraphics* graphics) override;

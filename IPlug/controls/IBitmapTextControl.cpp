@@ -4,8 +4,8 @@
 
 #include <cstring>
 
-IBitmapTextControl::IBitmapTextControl(IPlugBase* plug, const IRECT* rect, const IBitmap* font, const char* str,
-                                       const IText* text, int charWidth, int charHeight)
+IBitmapTextControl::IBitmapTextControl(IPlugBase* plug, const IRECT* rect, const IBitmap* font,
+                                       const char* str, const IText* text, int charWidth, int charHeight)
   : IControl(plug, rect), mStr(str ? str : ""), mCharWidth(charWidth), mCharHeight(charHeight),
     mTextBitmap(font ? *font : IBitmap())
 {
@@ -25,6 +25,6 @@ void IBitmapTextControl::SetTextFromPlug(const char* str)
 bool IBitmapTextControl::Draw(IGraphics* graphics)
 {
   if (mStr.GetLength() == 0) return true;
-  return DrawBitmapedText(graphics, &mTextBitmap, &mRECT, &mText, &mBlend, mStr.Get(), true, false, mCharWidth,
-                          mCharHeight);
+  return DrawBitmapedText(graphics, &mTextBitmap, &mRECT, &mText, &mBlend, mStr.Get(), true, false,
+                          mCharWidth, mCharHeight);
 }

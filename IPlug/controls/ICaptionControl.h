@@ -8,7 +8,8 @@
 class ICaptionControl : public ITextControl
 {
 public:
-  ICaptionControl(IPlugBase* plug, const IRECT* rect, int paramIdx, const IText* text, bool showParamLabel = true);
+  ICaptionControl(IPlugBase* plug, const IRECT* rect, int paramIdx, const IText* text,
+                  bool showParamLabel = true);
 
   void OnMouseDown(int x, int y, IMouseMod* mod) override;
   void OnMouseDblClick(int x, int y, IMouseMod* mod) override;

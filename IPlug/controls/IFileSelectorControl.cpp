@@ -2,8 +2,9 @@
 
 #include "IPlug/IPlugBase.h"
 
-IFileSelectorControl::IFileSelectorControl(IPlugBase* plug, const IRECT* rect, int paramIdx, const IBitmap* bitmap,
-                                           EFileAction action, const char* dir, const char* extensions)
+IFileSelectorControl::IFileSelectorControl(IPlugBase* plug, const IRECT* rect, int paramIdx,
+                                           const IBitmap* bitmap, EFileAction action, const char* dir,
+                                           const char* extensions)
   : IControl(plug, rect, paramIdx), mBitmap(bitmap ? *bitmap : IBitmap()), mDir(dir ? dir : ""),
     mExtensions(extensions ? extensions : ""), mFileAction(action)
 {

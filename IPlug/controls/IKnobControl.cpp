@@ -1,6 +1,7 @@
 #include "IPlug/controls/IKnobControl.h"
 
-IKnobControl::IKnobControl(IPlugBase* plug, const IRECT* rect, int paramIdx, EDirection direction, double gearing)
+IKnobControl::IKnobControl(IPlugBase* plug, const IRECT* rect, int paramIdx, EDirection direction,
+                           double gearing)
   : IControl(plug, rect, paramIdx), mDirection(direction), mGearing(gearing)
 {
 }

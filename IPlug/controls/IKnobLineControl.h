@@ -11,9 +11,9 @@ class IKnobLineControl : public IKnobControl
 {
 public:
   // An outer radius of 0 reaches half the rectangle's width.
-  IKnobLineControl(IPlugBase* plug, const IRECT* rect, int paramIdx, const IColor* color, double innerRadius = 0.0,
-                   double outerRadius = 0.0, double minAngle = -0.75 * M_PI, double maxAngle = 0.75 * M_PI,
-                   EDirection direction = kVertical, double gearing = 4.0);
+  IKnobLineControl(IPlugBase* plug, const IRECT* rect, int paramIdx, const IColor* color,
+                   double innerRadius = 0.0, double outerRadius = 0.0, double minAngle = -0.75 * M_PI,
+                   double maxAngle = 0.75 * M_PI, EDirection direction = kVertical, double gearing = 4.0);
 
   bool Draw(IGraphics* graphics) override;
 

@@ -12,5 +12,6 @@ IKnobMultiControl::IKnobMultiControl(IPlugBase* plug, int x, int y, int paramIdx
 
 bool IKnobMultiControl::Draw(IGraphics* graphics)
 {
-  return graphics->DrawBitmap(&mBitmap, &mRECT, IBitmapControl::FrameForValue(GetValue(), mBitmap.N), &mBlend);
+  return graphics->DrawBitmap(&mBitmap, &mRECT, IBitmapControl::FrameForValue(GetValue(), mBitmap.N),
+                              &mBlend);
 }

@@ -3,8 +3,8 @@
 #include "IPlug/IGraphics.h"
 
 IKnobRotaterControl::IKnobRotaterControl(IPlugBase* plug, int x, int y, int paramIdx, const IBitmap* bitmap,
-                                         double minAngle, double maxAngle, int yOffsetZeroDeg, EDirection direction,
-                                         double gearing)
+                                         double minAngle, double maxAngle, int yOffsetZeroDeg,
+                                         EDirection direction, double gearing)
   : IKnobControl(plug, nullptr, paramIdx, direction, gearing), mBitmap(bitmap ? *bitmap : IBitmap()),
     mMinAngle(minAngle), mMaxAngle(maxAngle), mYOffset(yOffsetZeroDeg)
 {

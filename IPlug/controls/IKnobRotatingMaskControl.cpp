@@ -3,9 +3,9 @@
 #include "IPlug/IGraphics.h"
 
 IKnobRotatingMaskControl::IKnobRotatingMaskControl(IPlugBase* plug, int x, int y, int paramIdx,
-                                                   const IBitmap* base, const IBitmap* mask, const IBitmap* top,
-                                                   double minAngle, double maxAngle, EDirection direction,
-                                                   double gearing)
+                                                   const IBitmap* base, const IBitmap* mask,
+                                                   const IBitmap* top, double minAngle, double maxAngle,
+                                                   EDirection direction, double gearing)
   : IKnobControl(plug, nullptr, paramIdx, direction, gearing), mBase(base ? *base : IBitmap()),
     mMask(mask ? *mask : IBitmap()), mTop(top ? *top : IBitmap()), mMinAngle(minAngle), mMaxAngle(maxAngle)
 {

@@ -8,9 +8,9 @@
 class IKnobRotatingMaskControl : public IKnobControl
 {
 public:
-  IKnobRotatingMaskControl(IPlugBase* plug, int x, int y, int paramIdx, const IBitmap* base, const IBitmap* mask,
-                           const IBitmap* top, double minAngle = -135.0, double maxAngle = 135.0,
-                           EDirection direction = kVertical, double gearing = 4.0);
+  IKnobRotatingMaskControl(IPlugBase* plug, int x, int y, int paramIdx, const IBitmap* base,
+                           const IBitmap* mask, const IBitmap* top, double minAngle = -135.0,
+                           double maxAngle = 135.0, EDirection direction = kVertical, double gearing = 4.0);
 
   bool Draw(IGraphics* graphics) override;
 

@@ -1,7 +1,7 @@
 #include "IPlug/controls/ISwitchControl.h"
 
-ISwitchControl::ISwitchControl(IPlugBase* plug, int x, int y, int paramIdx, const IBitmap* bitmap, int clickMode,
-                               IChannelBlend::EBlendMethod blendMethod)
+ISwitchControl::ISwitchControl(IPlugBase* plug, int x, int y, int paramIdx, const IBitmap* bitmap,
+                               int clickMode, IChannelBlend::EBlendMethod blendMethod)
   : IBitmapControl(plug, x, y, paramIdx, bitmap, blendMethod), mClickMode(clickMode)
 {
   mDblAsSingleClick = true;

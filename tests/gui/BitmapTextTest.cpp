@@ -123,8 +123,9 @@ TEST(BitmapedTextDeathTest, ARectangleNarrowerThanTwoCellsStops)
 {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   TextRig t;
-  EXPECT_DEATH(t.Draw(IRECT(0, 0, 12, 10), "A", IText::kAlignNear, false, false),
-               "Assertion failed: \\(lineWidth > 0\\), function DrawBitmapedText, file IPlug/IBitmapMonoText");
+  EXPECT_DEATH(
+      t.Draw(IRECT(0, 0, 12, 10), "A", IText::kAlignNear, false, false),
+      "Assertion failed: \\(lineWidth > 0\\), function DrawBitmapedText, file IPlug/IBitmapMonoText");
 }
 
 TEST(BitmapTextControl, DrawsItsTextCentredVertically)

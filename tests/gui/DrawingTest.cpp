@@ -47,10 +47,10 @@ TEST(DrawBitmap, EachBlendMethodAtFullWeight)
     IChannelBlend::EBlendMethod method;
     uint32_t expected;
   } cases[] = {
-    {IChannelBlend::kBlendNormal, 0xFF204060},
-    {IChannelBlend::kBlendOpaque, 0xFF204060},
-    {IChannelBlend::kBlendAdd, 0xFF6080A0}, // 0x40 added to each channel
-    {(IChannelBlend::EBlendMethod) 7, 0xFF204060}, // unknown methods draw as normal
+      {IChannelBlend::kBlendNormal, 0xFF204060},
+      {IChannelBlend::kBlendOpaque, 0xFF204060},
+      {IChannelBlend::kBlendAdd, 0xFF6080A0},        // 0x40 added to each channel
+      {(IChannelBlend::EBlendMethod) 7, 0xFF204060}, // unknown methods draw as normal
   };
   for (const Case& c : cases)
   {
@@ -142,8 +142,8 @@ TEST(DrawBitmap, ColourDodgeBrightensByTheSource)
   });
   const uint32_t p = cv.At(0, 0);
   EXPECT_NEAR(Channel(p, 16), 255.0 * (64.0 / 255) / (1 - 128.0 / 255), 1.0); // d / (1 - s)
-  EXPECT_EQ(Channel(p, 8), 255); // a full source saturates
-  EXPECT_EQ(Channel(p, 0), 64);  // a zero source leaves the destination
+  EXPECT_EQ(Channel(p, 8), 255);                                              // a full source saturates
+  EXPECT_EQ(Channel(p, 0), 64); // a zero source leaves the destination
 }
 
 TEST(DrawBitmap, AGreyedBitmapIsDrawnAtAQuarterOpacity)
@@ -175,12 +175,12 @@ TEST(DrawBitmap, FrameSelectionRoundsTheFramesTop)
     }
     return true;
   });
-  EXPECT_EQ(cv.At(0, 0), 0xFF000000u);      // frame -1: the top one
-  EXPECT_EQ(cv.At(1, 0), 0xFF000000u);      // frame 0
-  EXPECT_EQ(cv.At(2, 0), 0xFF000000u);      // frame 1
-  EXPECT_EQ(cv.At(3, 0), 0xFF000000u | 48); // frame 2: row 3
+  EXPECT_EQ(cv.At(0, 0), 0xFF000000u);       // frame -1: the top one
+  EXPECT_EQ(cv.At(1, 0), 0xFF000000u);       // frame 0
+  EXPECT_EQ(cv.At(2, 0), 0xFF000000u);       // frame 1
+  EXPECT_EQ(cv.At(3, 0), 0xFF000000u | 48);  // frame 2: row 3
   EXPECT_EQ(cv.At(4, 0), 0xFF000000u | 112); // frame 3: row 7
-  EXPECT_EQ(cv.At(5, 0), 0xFF404040u);      // frame 4 starts at row 10, past the end: nothing
+  EXPECT_EQ(cv.At(5, 0), 0xFF404040u);       // frame 4 starts at row 10, past the end: nothing
 
   auto single = SolidBitmap(1, 1, 0xFF123456);
   IBitmap s = Wrap(single.get());
@@ -289,9 +289,9 @@ TEST(Shapes, LinesAcrossARectangleAtAFraction)
   Canvas cv(0xFF000000);
   cv.Paint([](IGraphics* g) {
     IRECT r(0, 0, 10, 11);
-    g->DrawHorizontalLine(&COLOR_RED, &r, 0.0f);  // the bottom row
-    g->DrawHorizontalLine(&COLOR_RED, &r, 0.5f);  // 5 rows up
-    g->DrawHorizontalLine(&COLOR_RED, &r, 7.0f);  // clamped: the top row
+    g->DrawHorizontalLine(&COLOR_RED, &r, 0.0f); // the bottom row
+    g->DrawHorizontalLine(&COLOR_RED, &r, 0.5f); // 5 rows up
+    g->DrawHorizontalLine(&COLOR_RED, &r, 7.0f); // clamped: the top row
     IRECT c(20, 0, 31, 5);
     g->DrawVerticalLine(&COLOR_GREEN, &c, 0.3f); // 3 columns in
     g->DrawVerticalLine(&COLOR_GREEN, &c, -1.0f);

@@ -117,7 +117,8 @@ TEST(FontCache, OneLineHeightCorrection)
     int expected = size;
     if (measured != size) expected = std::max(2, TruncToInt((double) size * size / measured + 0.5));
 
-    IText t(size, &COLOR_BLACK, "Arial", IText::kStyleNormal, IText::kAlignCenter, 0, IText::kQualityAntiAliased);
+    IText t(size, &COLOR_BLACK, "Arial", IText::kStyleNormal, IText::kAlignCenter, 0,
+            IText::kQualityAntiAliased);
     raster::Font* f = rig.g->CacheFont(&t);
     ASSERT_NE(f, nullptr);
     EXPECT_EQ(f->Description().height, expected) << size;
@@ -172,15 +173,18 @@ TEST(DrawIText, QualityAndColourAlpha)
 {
   // Sizes no other test makes: the font cache is process-wide.
   const IRECT r(0, 0, 120, 60);
-  IText crisp(45, &COLOR_WHITE, "Arial", IText::kStyleNormal, IText::kAlignNear, 0, IText::kQualityNonAntiAliased);
-  IText smooth(46, &COLOR_WHITE, "Arial", IText::kStyleNormal, IText::kAlignNear, 0, IText::kQualityAntiAliased);
+  IText crisp(45, &COLOR_WHITE, "Arial", IText::kStyleNormal, IText::kAlignNear, 0,
+              IText::kQualityNonAntiAliased);
+  IText smooth(46, &COLOR_WHITE, "Arial", IText::kStyleNormal, IText::kAlignNear, 0,
+               IText::kQualityAntiAliased);
   const Ink c = DrawText(crisp, "Ro", r, 120, 60), s = DrawText(smooth, "Ro", r, 120, 60);
   EXPECT_EQ(c.partial, 0);
   EXPECT_EQ(c.maxRed, 255);
   EXPECT_GT(s.partial, 10);
 
   // Quality is not part of the cache's key: the first font made for a size is shared.
-  IText late(45, &COLOR_WHITE, "Arial", IText::kStyleNormal, IText::kAlignNear, 0, IText::kQualityAntiAliased);
+  IText late(45, &COLOR_WHITE, "Arial", IText::kStyleNormal, IText::kAlignNear, 0,
+             IText::kQualityAntiAliased);
   EXPECT_EQ(DrawText(late, "Ro", r, 120, 60).partial, 0);
 
   IColor halfWhite(128, 255, 255, 255);

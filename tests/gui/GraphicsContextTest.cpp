@@ -140,7 +140,8 @@ TEST(GraphicsParams, FromGUIIsUserInputToEveryBoundControl)
   EXPECT_EQ(a->GetValue(), 0.25);
   EXPECT_EQ(b->GetValue(), 0.25);
   EXPECT_EQ(rig.plug.GetParam(kGain)->Value(), -12.0);
-  EXPECT_EQ(Take(rig.plug.events), (std::vector<std::string>{"inform 0", "change 0", "inform 0", "change 0"}));
+  EXPECT_EQ(Take(rig.plug.events),
+            (std::vector<std::string>{"inform 0", "change 0", "inform 0", "change 0"}));
 }
 
 // ----- prompting -----
@@ -220,8 +221,8 @@ TEST(GraphicsPrompt, TypedTextIsMappedOrReadAsADecimalNumber)
   {
     const char* typed;
     double value;
-  } cases[] = {{"12", 12.0},   {" -6.5dB", -6.5}, {"abc", 0.0}, {"nan", 0.0},    {"0x10", 0.0},
-               {"1e999", 24.0}, {"-1e999", -24.0}, {"", 0.0},   {"+3e1", 24.0}, {"1.5.5", 1.5}};
+  } cases[] = {{"12", 12.0},    {" -6.5dB", -6.5}, {"abc", 0.0}, {"nan", 0.0},   {"0x10", 0.0},
+               {"1e999", 24.0}, {"-1e999", -24.0}, {"", 0.0},    {"+3e1", 24.0}, {"1.5.5", 1.5}};
   for (const Case& c : cases)
   {
     rig.g->SetFromStringAfterPrompt(gain, pg, c.typed);
@@ -267,7 +268,8 @@ TEST(GraphicsDraw, StrictDrawingRedrawsATouchingNeighbourAndCleansEverything)
   auto* hidden = rig.Add(new ProbeControl(&rig.plug, IRECT(0, 0, 30, 10)));
   hidden->Hide(true);
   hidden->SetClean(); // hiding asks for one more repaint
-  for (IControl* c : {(IControl*) left, (IControl*) right, (IControl*) apart, (IControl*) hidden}) c->SetClean();
+  for (IControl* c : {(IControl*) left, (IControl*) right, (IControl*) apart, (IControl*) hidden})
+    c->SetClean();
   left->SetDirty(false);
   IRECT r;
   ASSERT_TRUE(rig.g->IsDirty(&r));
@@ -275,7 +277,7 @@ TEST(GraphicsDraw, StrictDrawingRedrawsATouchingNeighbourAndCleansEverything)
   EXPECT_EQ(left->draws, 1);
   EXPECT_EQ(right->draws, 1); // its left edge touches the dirty area's right edge
   EXPECT_EQ(apart->draws, 0);
-  EXPECT_EQ(hidden->draws, 0); // never drawn ...
+  EXPECT_EQ(hidden->draws, 0);     // never drawn ...
   EXPECT_FALSE(hidden->IsDirty()); // ... but cleaned
   EXPECT_EQ(rig.g->ScreenDraws(), 1);
   EXPECT_EQ(rig.g->LastScreenRect(), IRECT(0, 0, 10, 10));
@@ -385,7 +387,8 @@ TEST(GraphicsMouse, APressCapturesAndBracketsTheHostGesture)
   rig.g->OnMouseDrag(50, 60, &kLeft); // the capture outlives leaving the control
   rig.g->OnMouseUp(50, 60, &kLeft);
   EXPECT_EQ(rig.g->GetMouseCapture(), -1);
-  EXPECT_EQ(knob->log, (std::vector<std::string>{"down 12,13", "drag 15,11 3,-2", "drag 50,60 35,49", "up 50,60"}));
+  EXPECT_EQ(knob->log,
+            (std::vector<std::string>{"down 12,13", "drag 15,11 3,-2", "drag 50,60 35,49", "up 50,60"}));
   EXPECT_TRUE(bg->log.empty());
   EXPECT_EQ(Take(rig.plug.events), (std::vector<std::string>{"begin 0", "end 0"}));
 

@@ -33,8 +33,8 @@ class GuiTestPlug : public IPlugBase
 {
 public:
   GuiTestPlug()
-    : IPlugBase(kNumGuiParams, "2-2", 0, "Gui", "Gui Product", "Maker", 0x10000, 0x47756921, 0x4d616b72, 0, false,
-                false, false)
+    : IPlugBase(kNumGuiParams, "2-2", 0, "Gui", "Gui Product", "Maker", 0x10000, 0x47756921, 0x4d616b72, 0,
+                false, false, false)
   {
     GetParam(kGain)->InitDouble("Gain", 0.0, -24.0, 24.0, 0.1, "dB");
     GetParam(kFreq)->InitDouble("Freq", 1000.0, 20.0, 20000.0, 1.0, "Hz");
@@ -81,7 +81,10 @@ struct ProbeControl : IControl
     log.push_back("down " + std::to_string(x) + "," + std::to_string(y));
     IControl::OnMouseDown(x, y, mod);
   }
-  void OnMouseUp(int x, int y, IMouseMod*) override { log.push_back("up " + std::to_string(x) + "," + std::to_string(y)); }
+  void OnMouseUp(int x, int y, IMouseMod*) override
+  {
+    log.push_back("up " + std::to_string(x) + "," + std::to_string(y));
+  }
   void OnMouseDrag(int x, int y, int dX, int dY, IMouseMod*) override
   {
     log.push_back("drag " + std::to_string(x) + "," + std::to_string(y) + " " + std::to_string(dX) + "," +
@@ -181,7 +184,10 @@ inline std::unique_ptr<LICE_MemBitmap> Filmstrip(int w, int frameH, const std::v
   return b;
 }
 
-inline IBitmap Wrap(raster::Bitmap* b, int nFrames = 1) { return IBitmap(b, b->Width(), b->Height(), nFrames); }
+inline IBitmap Wrap(raster::Bitmap* b, int nFrames = 1)
+{
+  return IBitmap(b, b->Width(), b->Height(), nFrames);
+}
 
 // A folder of its own for the test's files, removed afterwards.
 class ScratchDir

@@ -20,7 +20,8 @@ struct MeterEditor
   MeterEditor()
   {
     rig.Add(new IBitmapControl(&rig.plug, 0, 0, &b));
-    for (int i = 0; i < 8; ++i) meters.push_back(rig.g->AttachControl(new IBitmapControl(&rig.plug, 10 * i, 20, &b)));
+    for (int i = 0; i < 8; ++i)
+      meters.push_back(rig.g->AttachControl(new IBitmapControl(&rig.plug, 10 * i, 20, &b)));
     rig.Add(new IKnobMultiControl(&rig.plug, 0, 40, kGain, &b));
     rig.Add(new ISwitchControl(&rig.plug, 20, 40, kMode, &b));
     rig.Add(new IFaderControl(&rig.plug, 40, 40, 30, kFreq, &b));

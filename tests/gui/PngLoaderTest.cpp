@@ -28,8 +28,8 @@ void WriteAll(const std::string& path, const std::vector<unsigned char>& bytes)
 
 // A PNG of any type written with libpng's full interface. rows hold packed samples.
 bool WriteRawPng(const std::string& path, int w, int h, int depth, int colorType,
-                 const std::vector<std::vector<unsigned char>>& rows, const std::vector<png_color>& palette = {},
-                 const std::vector<unsigned char>& trns = {})
+                 const std::vector<std::vector<unsigned char>>& rows,
+                 const std::vector<png_color>& palette = {}, const std::vector<unsigned char>& trns = {})
 {
   FILE* f = fopen(path.c_str(), "wb");
   if (!f) return false;
@@ -126,7 +126,8 @@ TEST(PngLoader, EveryColourTypeAndDepth)
   ScratchDir dir;
   ASSERT_TRUE(WriteRawPng(dir.File("gray.png"), 2, 1, 8, PNG_COLOR_TYPE_GRAY, {{0x40, 0xC0}}));
   ASSERT_TRUE(WriteRawPng(dir.File("ga.png"), 1, 1, 8, PNG_COLOR_TYPE_GRAY_ALPHA, {{0x80, 0xFF}}));
-  ASSERT_TRUE(WriteRawPng(dir.File("rgb16.png"), 1, 1, 16, PNG_COLOR_TYPE_RGB, {{0x12, 0x34, 0xAB, 0xCD, 0xFF, 0xFF}}));
+  ASSERT_TRUE(WriteRawPng(dir.File("rgb16.png"), 1, 1, 16, PNG_COLOR_TYPE_RGB,
+                          {{0x12, 0x34, 0xAB, 0xCD, 0xFF, 0xFF}}));
   ASSERT_TRUE(WriteRawPng(dir.File("bits.png"), 8, 1, 1, PNG_COLOR_TYPE_GRAY, {{0xA0}}));
   ASSERT_TRUE(WriteRawPng(dir.File("pal.png"), 2, 1, 8, PNG_COLOR_TYPE_PALETTE, {{0, 1}},
                           {{255, 0, 0}, {0, 0, 255}}, {255, 0}));
@@ -204,7 +205,8 @@ TEST(PngLoader, DamagedDataIsRefused)
     WriteAll(bad, b);
     std::unique_ptr<LICE_MemBitmap> l(LICE_LoadPNG(bad.c_str()));
     ++tried;
-    if (!l) ++refused;
+    if (!l)
+      ++refused;
     else
     {
       EXPECT_EQ(l->Width(), 16); // whatever survives is a whole bitmap of the stated size
@@ -220,8 +222,14 @@ TEST(PngLoader, AbsurdDimensionsAreRefusedBeforeAnyMemoryIsTaken)
   struct Case
   {
     uint32_t w, h;
-  } cases[] = {{0, 10}, {10, 0}, {40000, 1}, {1, 40000}, {5000, 5000}, {100000, 100000},
-               {0x7FFFFFFF, 0x7FFFFFFF}, {0xFFFFFFFF, 1}};
+  } cases[] = {{0, 10},
+               {10, 0},
+               {40000, 1},
+               {1, 40000},
+               {5000, 5000},
+               {100000, 100000},
+               {0x7FFFFFFF, 0x7FFFFFFF},
+               {0xFFFFFFFF, 1}};
   for (const Case& c : cases)
   {
     WriteAll(dir.File("huge.png"), HeaderOnlyPng(c.w, c.h));

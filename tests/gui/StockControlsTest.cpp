@@ -282,7 +282,8 @@ TEST(KnobControl, AFullSweepTakesGearingTimesTheHeight)
   EXPECT_DOUBLE_EQ(rig.plug.informed.back(), 0.5);
 
   IRECT wide(0, 0, 50, 10);
-  auto* hk = rig.Add(new IKnobLineControl(&rig.plug, &wide, kGain, &COLOR_WHITE, 0, 0, -2, 2, kHorizontal, 2.0));
+  auto* hk =
+      rig.Add(new IKnobLineControl(&rig.plug, &wide, kGain, &COLOR_WHITE, 0, 0, -2, 2, kHorizontal, 2.0));
   hk->SetValueFromPlug(0.0);
   hk->OnMouseDrag(0, 0, 25, -99, &kLeft);
   EXPECT_DOUBLE_EQ(hk->GetValue(), 0.25);
@@ -367,7 +368,7 @@ TEST(KnobRotatingMaskControl, TheMaskCutsTheBaseAndTheTopTurns)
   EXPECT_EQ(rig.Pixel(3, 6), 0xFF00FF00u); // the base where the mask is opaque
   EXPECT_EQ(rig.Pixel(9, 6), 0u);          // cut away where it is clear
   EXPECT_EQ(rig.Pixel(3, 2), 0xFFFFFFFFu); // the top's line
-  k->SetValueFromUserInput(1.0); // 180 degrees: the mask's clear half is now on the left
+  k->SetValueFromUserInput(1.0);           // 180 degrees: the mask's clear half is now on the left
   rig.g->GetDrawBitmap()->Resize(20, 20);
   rig.RepaintAll();
   EXPECT_EQ(rig.Pixel(3, 6), 0u);
