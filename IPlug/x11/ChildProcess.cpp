@@ -182,6 +182,11 @@ bool ChildProcess::ReadAvailable()
   }
 }
 
+void ChildProcess::Terminate()
+{
+  if (mPid > 0) kill(mPid, SIGTERM);
+}
+
 int ChildProcess::Finish(int timeoutMs)
 {
   if (mFd >= 0)

@@ -32,6 +32,9 @@ public:
   bool ReadAvailable();
   const std::string& Output() const { return mOutput; }
 
+  // Asks the tool to end (SIGTERM), as a server is stopped.
+  void Terminate();
+
   // Finish's answer when the system reaped the tool itself (a host that ignores
   // SIGCHLD), so that its exit status is lost.
   static constexpr int kStatusUnknown = -2;
