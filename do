@@ -6,7 +6,8 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 packages=(cmake g++ make pkg-config libgtest-dev libbenchmark-dev libsndfile1-dev libplist-dev
-          libcairo2-dev libfontconfig-dev fonts-liberation2 libpng-dev zlib1g-dev)
+          libcairo2-dev libfontconfig-dev fonts-liberation2 libpng-dev zlib1g-dev
+          libx11-dev xvfb xdotool)
 
 install_missing() {
   local missing=()

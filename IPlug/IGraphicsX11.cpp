@@ -134,7 +134,7 @@ void* IGraphicsX11::OpenWindow(void* parent)
   mKeysPassedOn.reset();
   mClicks.Reset();
   mModifiers.ReadFrom(d);
-  mSurface = std::make_unique<X11Surface>(d, w, visual, Width(), Height());
+  mSurface = std::make_unique<X11Surface>(d, w, visual, depth);
   // As when a view first appears: the whole editor is drawn.
   mFullRepaint = true;
   Paint();
@@ -234,7 +234,6 @@ bool IGraphicsX11::Draw(IRECT* r)
     if (mDisplay)
     {
       XResizeWindow(mDisplay, mWindow, (unsigned) Width(), (unsigned) Height());
-      mSurface->SetSize(Width(), Height());
     }
     mResizePending = false;
   }
@@ -264,7 +263,6 @@ void IGraphicsX11::Resize(int w, int h)
   if (mDisplay)
   {
     XResizeWindow(mDisplay, mWindow, (unsigned) w, (unsigned) h);
-    mSurface->SetSize(w, h);
     if (mTopLevel)
       if (XSizeHints* size = XAllocSizeHints())
       {

@@ -1,5 +1,5 @@
 #pragma once
-// The graphics context in an X11 window, drawn through cairo's Xlib surface. The window
+// The graphics context in an X11 window, put on screen as X images. The window
 // is a child of a given X window (a host's) or a top-level window of its own. All X work
 // happens on the thread that drives the editor, by one of two roads: Run, an event loop
 // of the editor's own (a standalone program), or Idle, called regularly by embedding

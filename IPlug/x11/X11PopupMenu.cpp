@@ -117,7 +117,7 @@ bool X11PopupMenu::Open(Display* display, int screen, int rootX, int rootY)
   XChangeProperty(display, mWindow, type, XA_ATOM, 32, PropModeReplace, (unsigned char*) &popup, 1);
 
   mBitmap = std::make_unique<LICE_MemBitmap>(mWidth, mHeight);
-  mSurface = std::make_unique<X11Surface>(display, mWindow, DefaultVisual(display, screen), mWidth, mHeight);
+  mSurface = std::make_unique<X11Surface>(display, mWindow, DefaultVisual(display, screen), DefaultDepth(display, screen));
   XMapRaised(display, mWindow);
   XSync(display, False);
   Paint();

@@ -75,7 +75,7 @@ bool X11TextField::Open(Display* display, unsigned long parent, void* visual, in
   mWidth = w;
   mHeight = h;
   mBitmap = std::make_unique<LICE_MemBitmap>(w, h);
-  mSurface = std::make_unique<X11Surface>(display, mWindow, visual, w, h);
+  mSurface = std::make_unique<X11Surface>(display, mWindow, visual, depth);
   XMapRaised(display, mWindow);
   XSetInputFocus(display, mWindow, RevertToParent, CurrentTime);
   Paint();

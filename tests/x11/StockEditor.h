@@ -100,8 +100,9 @@ struct X11Rig
   IGraphicsX11* g = nullptr;
   StockEditor editor;
 
-  // With open, the editor opens as a child of a mapped parent window at the origin.
-  explicit X11Rig(bool open = true)
+  // With open, the editor opens as a child of a mapped parent window at the origin of
+  // the screen.
+  explicit X11Rig(bool open = true, int screen = 0)
   {
     d = XOpenDisplay(XServer::DisplayName().c_str());
     // Key presses go to the window under the pointer, whatever an earlier test did.
@@ -111,7 +112,7 @@ struct X11Rig
     editor.Build(g, &plug);
     plug.AttachGraphics(g);
     if (!d || !open) return;
-    parent = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, kEditorW, kEditorH, 0, 0, 0);
+    parent = XCreateSimpleWindow(d, RootWindow(d, screen), 0, 0, kEditorW, kEditorH, 0, 0, 0);
     XSelectInput(d, parent, KeyPressMask | KeyReleaseMask | SubstructureNotifyMask);
     XMapWindow(d, parent);
     XSync(d, False);

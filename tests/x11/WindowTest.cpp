@@ -95,6 +95,34 @@ TEST(X11Window, PixelsEqualTheHeadlessEditorsInTheSameState)
   EXPECT_EQ(screen[(size_t) ((StockEditor::kModeY + 5) * kEditorW + StockEditor::kModeX + 5)], 0x60F060u);
 }
 
+TEST(X11Window, OnASixteenBitScreenEveryPixelIsConverted)
+{
+  REQUIRE_X_SERVER();
+  X11Rig rig(true, 1);
+  GuiTestPlug twinPlug;
+  auto* twin = new IGraphicsHeadless(&twinPlug, kEditorW, kEditorH);
+  twin->SetResourceFolder(StockResources().c_str());
+  StockEditor twinEditor;
+  twinEditor.Build(twin, &twinPlug);
+  twinPlug.AttachGraphics(twin);
+  IRECT all(0, 0, kEditorW, kEditorH);
+  twin->Draw(&all);
+
+  XImage* image = XGetImage(rig.d, rig.EditorWindow(), 0, 0, kEditorW, kEditorH, AllPlanes, ZPixmap);
+  ASSERT_NE(image, nullptr);
+  ASSERT_EQ(image->depth, 16);
+  int bad = 0;
+  for (int y = 0; y < kEditorH; ++y)
+    for (int x = 0; x < kEditorW; ++x)
+    {
+      const uint32_t p = twin->GetPoint(x, y).Packed();
+      const unsigned long rgb565 = ((p >> 19) & 31) << 11 | ((p >> 10) & 63) << 5 | ((p >> 3) & 31);
+      if (XGetPixel(image, x, y) != rgb565) ++bad;
+    }
+  XDestroyImage(image);
+  EXPECT_EQ(bad, 0);
+}
+
 TEST(X11Window, RepaintsOnlyTheDirtyAreaAtTheFrameRate)
 {
   REQUIRE_X_SERVER();

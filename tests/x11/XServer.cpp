@@ -36,8 +36,10 @@ void XServer::SetUp()
   // The server writes the display number it chose to its output, once it accepts
   // connections. Without -noreset it would start afresh, refusing connections for a
   // moment, whenever a test closes the last one.
-  if (!gServer->Start({xvfb, "-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp",
-                      "-noreset"}, nullptr))
+  // Screen 1 has 16-bit colour, for windows whose pixels need converting.
+  if (!gServer->Start({xvfb, "-displayfd", "1", "-screen", "0", "1024x768x24", "-screen", "1", "480x680x16",
+                       "-nolisten", "tcp", "-noreset"},
+                      nullptr))
   {
     gProblem = "Xvfb did not start";
     return;
