@@ -545,10 +545,20 @@ IPopupMenu* IGraphicsX11::CreateIPopupMenu(IPopupMenu* menu, IRECT*)
 {
   ReleaseMouseCapture();
   if (!mDisplay || !menu) return nullptr;
+  // Under the pointer where it is now; where it last was in the window if it has gone
+  // to another screen.
+  int rootX = mRootX, rootY = mRootY, x, y;
+  Window root, child;
+  unsigned int state;
+  if (XQueryPointer(mDisplay, mWindow, &root, &child, &rootX, &rootY, &x, &y, &state) == False)
+  {
+    rootX = mRootX;
+    rootY = mRootY;
+  }
   int chosen = -1;
   {
     X11PopupMenu popup(this, menu);
-    if (!popup.Open(mDisplay, mScreen, mRootX, mRootY)) return nullptr;
+    if (!popup.Open(mDisplay, mScreen, rootX, rootY)) return nullptr;
     RunModal([&popup](_XEvent* e) { return popup.HandleEvent(e); }, [&popup] { return popup.Done(); });
     chosen = popup.Chosen();
   }
