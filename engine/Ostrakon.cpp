@@ -34,42 +34,12 @@ void GainAndPeaks(double* buffer, int nFrames, double gain, double* peaks)
   peaks[1] = peak[1];
 }
 
-// One-pole factor for a time in ms at a processing rate.
-double TimeCoef(double ms, int rate) { return std::exp(-1.0 / (ms / 1000.0 * rate)); }
+// A knob position a across a time range, in single precision: span * a + minimum.
+float AcrossRange(const DynTimeRange& r, float a) { return (float) (r.maxValue - r.minValue) * a + (float) r.minValue; }
 
-// The expander's factor: the rate-times-seconds product is single precision.
-double ExpanderCoef(int rate, float ms) { return std::exp(-1.0 / (double) ((float) rate * (ms / 1000.0f))); }
-
-int CompressorRate(int sampleRate, bool oversampling, int factor)
-{
-  return oversampling ? sampleRate * factor : sampleRate;
-}
-
-// A compressor's rate-dependent coefficients and analogue block for the rate it
-// runs at: its sample rate, times the factor while it oversamples.
-void FollowProcessingRate(VintageFETCompressor& c)
-{
-  const int r = CompressorRate(c.sampleRate, c.oversampling, c.oversampleFactor);
-  c.attackCoef = TimeCoef(c.attackMs, r);
-  c.releaseCoef = TimeCoef(c.releaseMs, r);
-  c.analogue.init(r, true, 1);
-}
-
-void FollowProcessingRate(VCACompressor& c)
-{
-  const int r = CompressorRate(c.sampleRate, c.oversampling, c.oversampleFactor);
-  c.rmsCoef = std::exp(-1.0 / (r * 0.0825));
-  c.attackCoef = TimeCoef(c.attackMs, r);
-  c.releaseCoef = TimeCoef(c.releaseMs, r);
-  c.analogue.init(r, false, 0);
-}
-
-void FollowProcessingRate(VintageOptoCompressor& c)
-{
-  const int r = CompressorRate(c.sampleRate, c.oversampling, c.oversampleFactor);
-  c.setRate(r);
-  c.analogue.init(r, true, 2);
-}
+// The FET runs its attack 1.5 times and its release 1.3 times as long as its knobs show.
+constexpr double kFetAttackScale = 1.5;
+constexpr double kFetReleaseScale = 1.3;
 } // namespace
 
 Ostrakon::Ostrakon(const IPlugInstanceInfo& instanceInfo)
@@ -85,38 +55,18 @@ Ostrakon::~Ostrakon() = default;
 void Ostrakon::Reset()
 {
   const int sr = (int) GetSampleRate();
-  const float fsr = (float) sr;
-  // The expanders' 12.12 Hz mean-square smoother.
-  const double a = std::pow(2.718281828459045, -6.283185307179586 * (double) (12.12f / fsr));
-
-  mEq.sampleRate = sr;
-  mEq.analogue.init(sr, false, 0);
+  mEq.analogue.setTolerances(analogue_block::drawTolerances());
+  mEq.init(sr);
   setEqFilters();
-
   for (int s = 0; s < 2; ++s)
   {
+    mVCA[s].analogue.setTolerances(analogue_block::drawTolerances());
     mVCA[s].init(sr);
-    mFET[s].init((double) sr);
-    mOpto[s].init((double) sr);
-    // init works at the base rate and leaves the VCA's attack and release alone, so
-    // an oversampling compressor, or a VCA after a rate change, would run with time
-    // constants for another rate.
-    if (mVCA[s].oversampling)
-      FollowProcessingRate(mVCA[s]);
-    else
-    {
-      mVCA[s].attackCoef = TimeCoef(mVCA[s].attackMs, sr);
-      mVCA[s].releaseCoef = TimeCoef(mVCA[s].releaseMs, sr);
-    }
-    if (mFET[s].oversampling) FollowProcessingRate(mFET[s]);
-    if (mOpto[s].oversampling) FollowProcessingRate(mOpto[s]);
-    expander& x = mExpander[s];
-    x.sampleRate = sr;
-    x.attackCoef = std::exp(-1.0 / (double) (x.attackMs / 1000.0f * fsr));
-    x.releaseCoef = std::exp(-1.0 / (double) (x.releaseMs / 1000.0f * fsr));
-    x.msFilter.b0 = 1.0 - a;
-    x.msFilter.b1 = 0.0;
-    x.msFilter.a1 = a;
+    mFET[s].analogue.setTolerances(analogue_block::drawTolerances());
+    mFET[s].init(sr);
+    mOpto[s].analogue.setTolerances(analogue_block::drawTolerances());
+    mOpto[s].init(sr);
+    mExpander[s].init(sr);
   }
 }
 
@@ -133,36 +83,35 @@ void Ostrakon::OnThreshold(int s, double t)
   mExpander[s].threshold = std::pow(10.0, (double) (u * -40.0f / 20.0f));
 }
 
+// Each module maps the knob position across its own type's range, whichever type the
+// slot shows.
 void Ostrakon::OnAttack(int s, double t)
 {
   const float a = (float) t;
   VCACompressor& vca = mVCA[s];
-  vca.attackMs = 29.0f * a + 1.0f;
-  vca.attackCoef =
-      TimeCoef(vca.attackMs, CompressorRate(vca.sampleRate, vca.oversampling, vca.oversampleFactor));
+  vca.attackMs = AcrossRange(kDynTimeRanges[kDynVCA].attack, a);
+  vca.updateTimeConstants();
   VintageFETCompressor& fet = mFET[s];
-  fet.attackMs = ((double) a * 0.78 + 0.02) * 1.5;
-  fet.attackCoef =
-      TimeCoef(fet.attackMs, CompressorRate(fet.sampleRate, fet.oversampling, fet.oversampleFactor));
+  const DynTimeRange& f = kDynTimeRanges[kDynFET].attack;
+  fet.attackMs = ((double) a * (f.maxValue - f.minValue) + f.minValue) * kFetAttackScale;
+  fet.updateTimeConstants();
   expander& x = mExpander[s];
-  x.attackMs = 29.0f * a + 1.0f;
-  x.attackCoef = ExpanderCoef(x.sampleRate, x.attackMs);
+  x.attackMs = AcrossRange(kDynTimeRanges[kDynExpander].attack, a);
+  x.updateTimeConstants();
 }
 
 void Ostrakon::OnRelease(int s, double t)
 {
   const float a = (float) t;
   VCACompressor& vca = mVCA[s];
-  vca.releaseMs = 3900.0f * a + 100.0f;
-  vca.releaseCoef =
-      TimeCoef(vca.releaseMs, CompressorRate(vca.sampleRate, vca.oversampling, vca.oversampleFactor));
+  vca.releaseMs = AcrossRange(kDynTimeRanges[kDynVCA].release, a);
+  vca.updateTimeConstants();
   VintageFETCompressor& fet = mFET[s];
-  fet.releaseMs = (double) (1150.0f * a + 50.0f) * 1.3;
-  fet.releaseCoef =
-      TimeCoef(fet.releaseMs, CompressorRate(fet.sampleRate, fet.oversampling, fet.oversampleFactor));
+  fet.releaseMs = (double) AcrossRange(kDynTimeRanges[kDynFET].release, a) * kFetReleaseScale;
+  fet.updateTimeConstants();
   expander& x = mExpander[s];
-  x.releaseMs = 950.0f * a + 50.0f;
-  x.releaseCoef = ExpanderCoef(x.sampleRate, x.releaseMs);
+  x.releaseMs = AcrossRange(kDynTimeRanges[kDynExpander].release, a);
+  x.updateTimeConstants();
 }
 
 void Ostrakon::OnRatio(int s, double t)
@@ -179,24 +128,16 @@ void Ostrakon::OnType(int s)
   IParam* attack = GetParam(kSlot[s].attack);
   IParam* release = GetParam(kSlot[s].release);
   const double tA = attack->GetNormalized(), tR = release->GetNormalized();
-  // From the table, not GetNameForHost: InitDouble would copy the name onto itself.
-  const char* attackName = kOstrakonParams[kSlot[s].attack].name;
-  const char* releaseName = kOstrakonParams[kSlot[s].release].name;
-  switch (GetParam(kSlot[s].type)->Int())
+  const int type = GetParam(kSlot[s].type)->Int();
+  if (type >= 0 && type < kNumDynTypes && kDynTimeRanges[type].ranged)
   {
-    case 0:
-      attack->InitDouble(attackName, 1.0, 1.0, 30.0, 0.1, "ms");
-      release->InitDouble(releaseName, 100.0, 100.0, 4000.0, 0.1, "ms");
-      break;
-    case 1:
-      attack->InitDouble(attackName, 0.02, 0.02, 0.8, 0.01, "ms");
-      release->InitDouble(releaseName, 50.0, 50.0, 1200.0, 0.1, "ms");
-      break;
-    case 3:
-      attack->InitDouble(attackName, 1.0, 1.0, 30.0, 0.1, "ms");
-      release->InitDouble(releaseName, 50.0, 50.0, 1000.0, 0.1, "ms");
-      break;
-    default: break;
+    const DynTimeRange& a = kDynTimeRanges[type].attack;
+    const DynTimeRange& r = kDynTimeRanges[type].release;
+    // From the table, not GetNameForHost: InitDouble would copy the name onto itself.
+    attack->InitDouble(kOstrakonParams[kSlot[s].attack].name, a.defaultValue, a.minValue, a.maxValue, a.step,
+                       "ms");
+    release->InitDouble(kOstrakonParams[kSlot[s].release].name, r.defaultValue, r.minValue, r.maxValue,
+                        r.step, "ms");
   }
   attack->SetNormalized(tA);
   release->SetNormalized(tR);
@@ -212,21 +153,15 @@ void Ostrakon::OnAnalogue(bool on)
 
 void Ostrakon::OnOversampling(bool on)
 {
-  for (VintageFETCompressor& c : mFET)
-  {
+  // Each compressor sets itself up again for its new processing rate.
+  auto follow = [on](auto& c) {
     c.oversampling = on;
-    FollowProcessingRate(c);
-  }
-  for (VCACompressor& c : mVCA)
-  {
-    c.oversampling = on;
-    FollowProcessingRate(c);
-  }
-  for (VintageOptoCompressor& c : mOpto)
-  {
-    c.oversampling = on;
-    FollowProcessingRate(c);
-  }
+    c.analogue.setTolerances(analogue_block::drawTolerances());
+    c.init(c.sampleRate);
+  };
+  for (VintageFETCompressor& c : mFET) follow(c);
+  for (VCACompressor& c : mVCA) follow(c);
+  for (VintageOptoCompressor& c : mOpto) follow(c);
 }
 
 void Ostrakon::OnParamChange(int paramIdx)
