@@ -13,6 +13,30 @@ void Pause(int round)
   else
     std::this_thread::sleep_for(std::chrono::microseconds(50));
 }
+
+// The blocks this thread is inside, per gate: a host that reconfigures a unit from a
+// callback of that unit's own render call must not wait for itself. A few entries
+// cover a chain of units rendering one another.
+struct HeldBlocks
+{
+  const IRenderGate* gate;
+  unsigned count;
+};
+thread_local HeldBlocks tHeld[4] = {};
+
+HeldBlocks* HeldFor(const IRenderGate* gate, bool add)
+{
+  for (HeldBlocks& h : tHeld)
+    if (h.gate == gate) return &h;
+  if (add)
+    for (HeldBlocks& h : tHeld)
+      if (!h.gate)
+      {
+        h.gate = gate;
+        return &h;
+      }
+  return nullptr;
+}
 } // namespace
 
 bool IRenderGate::TryEnterBlock()
@@ -22,10 +46,16 @@ bool IRenderGate::TryEnterBlock()
   {
     if (s & kReinit) return false;
   } while (!mState.compare_exchange_weak(s, s + 1, std::memory_order_acquire, std::memory_order_relaxed));
+  if (HeldBlocks* h = HeldFor(this, true)) ++h->count;
   return true;
 }
 
-void IRenderGate::LeaveBlock() { mState.fetch_sub(1, std::memory_order_release); }
+void IRenderGate::LeaveBlock()
+{
+  if (HeldBlocks* h = HeldFor(this, false))
+    if (--h->count == 0) h->gate = nullptr;
+  mState.fetch_sub(1, std::memory_order_release);
+}
 
 void IRenderGate::LockReinit()
 {
@@ -45,8 +75,10 @@ void IRenderGate::LockReinit()
     Pause(round);
     s = mState.load(std::memory_order_relaxed);
   }
-  // Then let the blocks in progress end.
-  for (int round = 0; (mState.load(std::memory_order_acquire) & ~kReinit) != 0; ++round) Pause(round);
+  // Then let the blocks in progress end, but for those this very thread is inside.
+  const HeldBlocks* mine = HeldFor(this, false);
+  const unsigned own = mine ? mine->count : 0;
+  for (int round = 0; (mState.load(std::memory_order_acquire) & ~kReinit) != own; ++round) Pause(round);
   mOwner.store(me, std::memory_order_relaxed);
   mDepth = 1;
 }

@@ -17,8 +17,8 @@ public:
 
   // Any other thread: keeps new blocks out, waits until the blocks in progress have
   // ended, and holds the gate until the matching unlock. Re-initialisers take turns; one
-  // that holds the gate may lock it again. Never from inside a block: it would wait
-  // for itself.
+  // that holds the gate may lock it again. A thread inside a block of this gate (a
+  // host reconfiguring from a render callback) waits only for the others' blocks.
   void LockReinit();
   void UnlockReinit();
 
