@@ -23,6 +23,7 @@ void SetNormalized(StripHarness& h, int idx, double t)
 {
   h.plug->GetParam(idx)->SetNormalized(t);
   h.plug->OnParamChange(idx);
+  h.plug->ApplyParamChanges();
 }
 
 // Every module setting a parameter change may write, for both slots.
@@ -298,6 +299,7 @@ TEST(ParamChange, EveryCallEndsWithSetEqFilters)
     const float g = (float) (-14.0 + 0.25 * (idx + 1)), q = (float) h.plug->GetParam(kLowMidQ)->Value();
     h.plug->GetParam(kLowMidGain)->Set(g);
     h.plug->OnParamChange(idx);
+    h.plug->ApplyParamChanges();
     EXPECT_EQ(h.plug->Eq().lowMidGain, (double) (float) ((0.125 * q * 0.2 + 1.0) * g)) << idx;
   }
 }
