@@ -31,8 +31,8 @@ constexpr OSType kOstrakonComponentType = kAudioUnitType_Effect;
 class Ostrakon : public IPlugAU
 {
 public:
-  // Longest piece the pipeline hands its stages; longer blocks are cut into such pieces
-  // so no module runs past its working memory.
+  // Longest piece the pipeline runs at once, the size of its working buffer; longer
+  // blocks are cut into such pieces and meter as one.
   static constexpr int kMaxPieceFrames = 4096;
 
   // Stages a routing slot can name.
