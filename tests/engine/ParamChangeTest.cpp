@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <memory>
 #include <vector>
 
 namespace
@@ -239,6 +240,28 @@ TEST(ParamChange, OversamplingDoublesTheCompressorsRatesButNotTheExpanders)
   h.Set(kOversampling, 0.0);
   expectRate(44100, "off again");
   EXPECT_EQ(ModuleSettings(*h.plug), off);
+}
+
+TEST(ParamChange, OversamplingBeforeAnyResetRunsThroughDesignedLowPasses)
+{
+  // A host that initialises without announcing a rate: the 2x path must still filter,
+  // not pass zero-stuffed samples straight through (6 dB up, full of images).
+  std::unique_ptr<Ostrakon> plug(StripHarness::MakeReproduciblePlug());
+  plug->GetParam(kOversampling)->Set(1.0);
+  plug->OnParamChange(kOversampling);
+  plug->ApplyParamChanges();
+  auto expectDesigned = [](const auto& c, const char* what) {
+    EXPECT_EQ(c.processingRate(), 88200) << what;
+    EXPECT_NEAR(std::abs(c.upFilter.Response(0.0)), 1.0, 1e-9) << what;
+    EXPECT_LT(std::abs(c.upFilter.Response(3.14159)), 1e-3) << what;
+    EXPECT_LT(std::abs(c.downFilter.Response(3.14159)), 1e-2) << what;
+  };
+  for (int s = 0; s < 2; ++s)
+  {
+    expectDesigned(plug->VCA(s), "VCA");
+    expectDesigned(plug->FET(s), "FET");
+    expectDesigned(plug->Opto(s), "opto");
+  }
 }
 
 TEST(ParamChange, ResetDerivesEverythingFromTheCurrentRate)
