@@ -6,7 +6,8 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-packages=(cmake g++ make pkg-config libgtest-dev libbenchmark-dev libsndfile1-dev libplist-dev)
+packages=(cmake g++ make pkg-config libgtest-dev libbenchmark-dev libsndfile1-dev libplist-dev
+          libcairo2-dev fonts-liberation2)
 
 install_missing() {
   local missing=()

@@ -7,6 +7,7 @@
 #include "IPlug/Trace.h"
 #include "IPlug/WDL/WDL_String.h"
 
+#include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -287,7 +288,12 @@ void IPlugBase::CopyThrough(int nFrames)
   if (nFrames <= 0) return;
   int i = 0;
   for (; i < nIn && i < nOut; ++i)
+  {
     if (out[i] != in[i]) memmove(out[i], in[i], (size_t) nFrames * sizeof(double));
+    // Bypassed too, the host gets no NaN or infinity back: such input leaves as silence.
+    for (int s = 0; s < nFrames; ++s)
+      if (!std::isfinite(out[i][s])) out[i][s] = 0.0;
+  }
   for (; i < nOut; ++i) memset(out[i], 0, (size_t) nFrames * sizeof(double));
 }
 

@@ -72,7 +72,8 @@ void Compressor<Loop>::initPath(int rate)
   downFilter.Reset();
   Dsp::Spec spec;
   spec.sampleRate = 1.0;
-  spec.cutoffFreq = 20000.0 / (double) (oversampleFactor * sampleRate);
+  // The raised rate in double: the same value as the int product wherever that fits.
+  spec.cutoffFreq = 20000.0 / ((double) oversampleFactor * (double) sampleRate);
   spec.order = 6;
   upFilter.Setup(spec);
   spec.order = 4;

@@ -13,6 +13,7 @@
 #include "engine/OstrakonParams.h"
 
 #include <atomic>
+#include <limits>
 
 // Identity the host sees.
 constexpr const char* kOstrakonChannelIO = "1-1 2-2";
@@ -34,6 +35,12 @@ public:
   // Longest piece the pipeline runs at once, the size of its working buffer; longer
   // blocks are cut into such pieces and meter as one.
   static constexpr int kMaxPieceFrames = 4096;
+  // Input after the input gain is held within +-2^20 (about +120 dBFS): far above any
+  // real signal, and low enough that every gain of the strip together cannot overflow
+  // a stage's arithmetic, not even squared in single precision.
+  static constexpr double kInputCeiling = 1048576.0;
+  // The largest output sample magnitude: the largest finite float.
+  static constexpr double kOutputCeiling = std::numeric_limits<float>::max();
 
   // Stages a routing slot can name.
   enum EStage
