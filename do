@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 packages=(cmake g++ make pkg-config libgtest-dev libbenchmark-dev libsndfile1-dev libplist-dev
-          libcairo2-dev fonts-liberation2)
+          libcairo2-dev libfontconfig-dev fonts-liberation2 libpng-dev zlib1g-dev)
 
 install_missing() {
   local missing=()

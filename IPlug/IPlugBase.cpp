@@ -61,7 +61,7 @@ IPlugBase::IPlugBase(int nParams, const char* channelIOStr, int nPresets, const 
   }
 }
 
-IPlugBase::~IPlugBase() { delete mGraphics; }
+IPlugBase::~IPlugBase() { delete mGraphics.load(); }
 
 // ----- hooks -----
 
@@ -114,8 +114,8 @@ void IPlugBase::AttachGraphics(IGraphics* graphics)
   for (int i = 0; i < n; ++i) graphics->SetParameterFromPlug(i, GetParam(i)->GetNormalized(), true);
   graphics->PrepDraw();
   // The plug-in owns its context; a replaced one would otherwise leak.
-  if (mGraphics != graphics) delete mGraphics;
-  mGraphics = graphics;
+  IGraphics* old = mGraphics.exchange(graphics, std::memory_order_acq_rel);
+  if (old != graphics) delete old;
 }
 
 // ----- channel layouts and connections -----
@@ -410,9 +410,10 @@ void IPlugBase::SetParameterFromGUI(int idx, double normalizedValue)
 
 void IPlugBase::RedrawParamControls()
 {
-  if (!mGraphics) return;
+  IGraphics* graphics = GetGUI();
+  if (!graphics) return;
   const int n = NParams();
-  for (int i = 0; i < n; ++i) mGraphics->SetParameterFromPlug(i, GetParam(i)->Value(), false);
+  for (int i = 0; i < n; ++i) graphics->SetParameterFromPlug(i, GetParam(i)->Value(), false);
 }
 
 void IPlugBase::DirtyParameters()
