@@ -8,13 +8,6 @@
 
 namespace
 {
-std::vector<std::string> Args(std::initializer_list<std::vector<std::string>> parts)
-{
-  std::vector<std::string> all;
-  for (const auto& p : parts) all.insert(all.end(), p.begin(), p.end());
-  return all;
-}
-
 // Where the pointer is on the screen for editor pixel (x, y) of a window at the origin.
 int ScreenX(int x) { return x - IGraphicsX11::kPointerShiftX; }
 int ScreenY(int y) { return y - IGraphicsX11::kPointerShiftY; }

@@ -78,6 +78,13 @@ bool XServer::Running() { return gRunning; }
 const std::string& XServer::DisplayName() { return gDisplay; }
 const std::string& XServer::Problem() { return gProblem; }
 
+std::vector<std::string> Args(std::initializer_list<std::vector<std::string>> parts)
+{
+  std::vector<std::string> all;
+  for (const auto& p : parts) all.insert(all.end(), p.begin(), p.end());
+  return all;
+}
+
 std::vector<std::string> PointerAt(int x, int y)
 {
   return {"mousemove", std::to_string(x - IGraphicsX11::kPointerShiftX),

@@ -54,6 +54,8 @@ private:
   std::vector<Step> mSteps;
 };
 
+// xdotool arguments strung together.
+std::vector<std::string> Args(std::initializer_list<std::vector<std::string>> parts);
 // xdotool arguments that put the pointer where the editor sees (x, y) in a window at the
 // screen's origin.
 std::vector<std::string> PointerAt(int x, int y);
