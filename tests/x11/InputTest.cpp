@@ -138,6 +138,18 @@ TEST(X11Input, ACaptionOpensATextFieldThatReturnHandsOnAndEscapeDrops)
                   .Do(Args({PointerAt(60, 350), {"click", "1"}}))
                   .Run(rig.g, [&] { return !rig.g->TextEntryOpen(); }));
   EXPECT_EQ(rig.plug.GetParam(kGain)->Value(), -6.0);
+
+  // Ended from the code (the host closing the editor, say): nothing handed on.
+  ASSERT_TRUE(Script()
+                  .Do(Args({PointerAt(cx, cy), {"click", "1"}}))
+                  .WaitFor([editor](Display* d) { return HasMappedChild(d, editor); })
+                  .Do({"type", "--delay", "20", "9"})
+                  .Run(rig.g, [&] { return rig.g->TextEntryOpen(); }));
+  rig.g->ForceEndUserEdit();
+  EXPECT_FALSE(rig.g->TextEntryOpen());
+  rig.Pump(50);
+  EXPECT_FALSE(HasMappedChild(rig.d, editor));
+  EXPECT_EQ(rig.plug.GetParam(kGain)->Value(), -6.0);
 }
 
 TEST(X11Input, SuperClickOnAKnobOpensItsValueEntry)
