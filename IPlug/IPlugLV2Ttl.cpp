@@ -204,7 +204,7 @@ std::string LV2PluginsTtl(const IPlugLV2Bundle& bundle, const IPlugBase& plug, s
             double value = 0.0;
             const char* text = p->GetDisplayTextAtIdx(k, &value);
             points += std::string(k ? " , " : "") + "[\n\t\t\trdfs:label " + Quoted(text) +
-                      " ;\n\t\t\trdf:value " + Decimal(value) + "\n\t\t]";
+                      " ;\n\t\t\trdf:value " + Int((int) value) + "\n\t\t]";
           }
           w.Line(points);
           break;

@@ -5,9 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstring>
+#include <future>
 #include <limits>
+#include <thread>
 
 namespace
 {
@@ -320,4 +323,33 @@ TEST(LV2Meters, PortsShowTheEngineReadings)
   rig.Run(x, 0, 512);
   for (int m = 4; m < 12; ++m) EXPECT_EQ(rig.Meter(m), 0.0f) << m;
   EXPECT_EQ(rig.Meter(16), 1.0f);
+}
+
+// Another thread holding the plug-in's lock (as a state restore or an editor would) does
+// not hold up run, parameter changes included.
+TEST(LV2Blocks, RunTakesNoPlugInLock)
+{
+  LV2Rig rig;
+  std::promise<void> locked, release;
+  std::thread holder([&] {
+    rig.Plug().GetMutex()->Lock();
+    locked.set_value();
+    release.get_future().wait();
+    rig.Plug().GetMutex()->Unlock();
+  });
+  locked.get_future().wait();
+  const auto x = TestProgramme(2, 256);
+  auto run = std::async(std::launch::async, [&] {
+    for (int i = 0; i < 10; ++i)
+    {
+      rig.Control(kDyn1Type) = (float) (i % 4);
+      rig.Control(kOversampling) = (float) (i % 2);
+      rig.Run(x, 0, 256);
+    }
+  });
+  const bool finished = run.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+  release.set_value();
+  holder.join();
+  run.wait();
+  EXPECT_TRUE(finished) << "run waited for the plug-in lock";
 }

@@ -72,9 +72,9 @@ TEST(LV2Ttl, PortsComeFromTheParameterRecords)
   EXPECT_TRUE(has("lv2:symbol \"routing\" ;\n\t\tlv2:name \"Routing\" ;\n"
                   "\t\tlv2:default 0.0 ;\n\t\tlv2:minimum 0.0 ;\n\t\tlv2:maximum 2.0 ;\n"
                   "\t\tlv2:portProperty lv2:integer , lv2:enumeration ;\n\t\tlv2:scalePoint [\n"
-                  "\t\t\trdfs:label \"Dyn1 -> Eq -> Dyn2\" ;\n\t\t\trdf:value 0.0\n\t\t] , [\n"
-                  "\t\t\trdfs:label \"Eq -> Dyn1 -> Dyn2\" ;\n\t\t\trdf:value 1.0\n\t\t] , [\n"
-                  "\t\t\trdfs:label \"Dyn1 -> Dyn2 -> Eq\" ;\n\t\t\trdf:value 2.0\n\t\t]\n"));
+                  "\t\t\trdfs:label \"Dyn1 -> Eq -> Dyn2\" ;\n\t\t\trdf:value 0\n\t\t] , [\n"
+                  "\t\t\trdfs:label \"Eq -> Dyn1 -> Dyn2\" ;\n\t\t\trdf:value 1\n\t\t] , [\n"
+                  "\t\t\trdfs:label \"Dyn1 -> Dyn2 -> Eq\" ;\n\t\t\trdf:value 2\n\t\t]\n"));
   EXPECT_TRUE(has("lv2:index 61 ;\n\t\tlv2:symbol \"dyn2_gain_reduction\" ;"));
   EXPECT_TRUE(has("lv2:index 62 ;\n\t\tlv2:symbol \"latency\" ;\n\t\tlv2:name \"Latency\" ;\n"
                   "\t\tlv2:designation lv2:latency ;"));
