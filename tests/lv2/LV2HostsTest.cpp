@@ -104,6 +104,9 @@ protected:
 TEST_F(LV2HostsTest, JalvSavesStateAndASecondJalvRestoresIt)
 {
   REQUIRE_TOOLS("Xvfb", "xdotool", "jackd", "jack_wait", "jalv", "jalv.gtk3");
+  if (kSanitizerBuild)
+    GTEST_SKIP() << "jalv.gtk3 hangs at start-up with the sanitizer runtime preloaded, which this build's "
+                    "plug-in needs; the Release build runs this test";
   // A virtual X server on a display it picks itself.
   int fds[2];
   ASSERT_EQ(pipe(fds), 0);
@@ -187,6 +190,9 @@ TEST_F(LV2HostsTest, JalvSavesStateAndASecondJalvRestoresIt)
 TEST_F(LV2HostsTest, ArdourSessionSavesClosesAndReopensWithTheSameValues)
 {
   REQUIRE_TOOLS("ardour7-lua");
+  if (kSanitizerBuild)
+    GTEST_SKIP() << "ardour7-lua hangs at start-up with the sanitizer runtime preloaded, which this build's "
+                    "plug-in needs; the Release build runs this test";
   const std::string session = Path("session");
   std::string save = "local s = create_session('" + session + "', 'ostrakon', 48000)\n"
                      "assert(s, 'no session')\n"

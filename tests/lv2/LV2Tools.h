@@ -22,6 +22,9 @@ inline std::vector<std::string> HostEnv(const std::string& preload = "")
   return env;
 }
 
+// The sanitizer build's plug-in needs the sanitizer runtime preloaded into a host.
+constexpr bool kSanitizerBuild = OSTRAKON_SANITIZER_RUNTIME[0] != '\0';
+
 // A test skips, saying why, when a tool it drives is not installed.
 #define REQUIRE_TOOLS(...)                                                          \
   do                                                                                \

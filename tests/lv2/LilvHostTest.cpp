@@ -272,12 +272,12 @@ TEST(LilvHost, ChangingControlsEveryBlockOverEveryBlockLength)
         for (int i = 0; i < n; ++i) ASSERT_TRUE(std::isfinite(host.Out(c)[i])) << uri << " block " << block;
     }
     lilv_instance_deactivate(host.instance);
+    // Under the sanitizer its allocator counts nothing; the run's other checks still hold.
     if (kCountingAllocations)
     {
       EXPECT_EQ(allocations, 0) << uri;
     }
   }
-  if (!kCountingAllocations) GTEST_SKIP() << "allocation counting is off under the sanitizer";
 }
 
 namespace
