@@ -273,6 +273,15 @@ void IPlugLV2::ApplyControl(int paramIdx, float value)
   OnParamChange(paramIdx);
 }
 
+float IPlugLV2::PortValue(int paramIdx) const
+{
+  const IParam* p = GetParam(paramIdx);
+  const PortScale& s = mPortScale[paramIdx];
+  if (p->GetMin() == s.min && p->GetMax() == s.max) return (float) p->Value();
+  // The knob position on the port's scale.
+  return (float) (s.min + (s.max - s.min) * std::pow(p->GetNormalized(), s.shape));
+}
+
 void IPlugLV2::ProcessPieces(int nFrames)
 {
   // Blocks longer than the scratch buffers hold run as successive pieces; a block of 0
@@ -412,6 +421,10 @@ LV2_State_Status IPlugLV2::RestoreState(LV2_State_Retrieve_Function retrieve, LV
   if (chunk.PutBytes(data, (int) size) != (int) size) return LV2_STATE_ERR_NO_SPACE;
   // The host calls restore apart from run, so the values go straight to the engine.
   UnserializeState(&chunk, 0);
+  // The host's controls remain what it shows and automates: a port that holds the
+  // restored value (as a host restoring its port values sets it) keeps the chunk's exact
+  // value; one that holds another value takes over at the next block.
+  for (int i = 0; i < n; ++i) mLastControl[i] = PortValue(i);
   PublishParams();
   return LV2_STATE_SUCCESS;
 }

@@ -64,6 +64,8 @@ private:
   // A new port value reaches the parameter the way host automation does: clamped into
   // range, stored, then OnParamChange.
   void ApplyControl(int paramIdx, float value);
+  // The value a control port holds for the parameter's current setting.
+  float PortValue(int paramIdx) const;
   void ProcessPieces(int nFrames);
   void PublishParams();
   void ReadParams(double* normalized) const;

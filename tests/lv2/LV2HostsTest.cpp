@@ -205,7 +205,10 @@ TEST_F(LV2HostsTest, ArdourSessionSavesClosesAndReopensWithTheSameValues)
                      "tl:front():add_processor_by_index(p, 0, nil, true)\n";
   for (const auto& s : kSettings)
     save += "ARDOUR.LuaAPI.set_processor_param(p, " + std::to_string(s.param) + ", " + Fixed(s.value) + ")\n";
-  save += "Session:save_state('', false, false, false, false, false)\n"
+  // The plug-in takes new control values at its next block; let the engine run a few
+  // before saving, so the saved chunk holds them too.
+  save += "ARDOUR.LuaAPI.usleep(500000)\n"
+          "Session:save_state('', false, false, false, false, false)\n"
           "close_session()\n"
           "print('saved')\n";
   // Read back, then leave at once: closing a reopened session can hang this tool.

@@ -123,13 +123,36 @@ TEST(LV2State, RestoreAppliesTheChunkToParametersAndEngine)
   EXPECT_NEAR(to.Plug().GetInputGainFactor(), from.Plug().GetInputGainFactor(), 1e-12);
   EXPECT_TRUE(to.Plug().VCA(1).oversampling);
   EXPECT_EQ(to.Plug().VCA(0).attackMs, 15.5);
-  // The host's ports still hold their defaults, unchanged: the restored state stays.
+  // A host restoring its port values sets them to what was saved: the restored state,
+  // exact as the chunk has it, stays.
+  Dial(to);
   to.Run(TestProgramme(2, 64), 0, 64);
   EXPECT_EQ(ParamChunk(to.Plug()), ParamChunk(from.Plug()));
   // And a save reports the restored state.
   Store again;
   ASSERT_EQ(Save(to, &again), LV2_STATE_SUCCESS);
   EXPECT_EQ(again.props[to.map.Id(kOstrakonLV2StateKey)].value, ParamChunk(from.Plug()));
+}
+
+// Where a host's controls disagree with a restored state (a state saved before the
+// plug-in ran with the host's latest values), the controls, which the host shows and
+// automates, win at the next block; the controls that agree change nothing.
+TEST(LV2State, TheHostsControlsWinOverARestoredStateTheyDisagreeWith)
+{
+  LV2Rig from, to;
+  Dial(from);
+  from.Run(TestProgramme(2, 64), 0, 64);
+  Store store;
+  ASSERT_EQ(Save(from, &store), LV2_STATE_SUCCESS);
+  ASSERT_EQ(Restore(to, &store), LV2_STATE_SUCCESS);
+  Dial(to);
+  to.Control(kLowMidGain) = 0.0f; // back at its default, which the chunk does not know
+  to.Control(kRouting) = 0.0f;
+  to.Run(TestProgramme(2, 64), 0, 64);
+  EXPECT_EQ(to.Plug().GetParam(kLowMidGain)->Value(), 0.0);
+  EXPECT_EQ(to.Plug().GetRoutingSlot(0), Ostrakon::kStageDyn1);
+  EXPECT_EQ(to.Plug().GetParam(kDyn1Attack)->GetNormalized(), from.Plug().GetParam(kDyn1Attack)->GetNormalized());
+  EXPECT_EQ(to.Plug().GetParam(kInputGain)->GetNormalized(), from.Plug().GetParam(kInputGain)->GetNormalized());
 }
 
 TEST(LV2State, RefusesWhatItCannotReadAndKeepsTheCurrentState)
