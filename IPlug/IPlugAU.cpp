@@ -1,6 +1,7 @@
 #include "IPlug/IPlugAU.h"
 
 #include "IPlug/IGraphics.h"
+#include "IPlug/SampleRates.h"
 #include "IPlug/Trace.h"
 #include "platform/CoreServices/Gestalt.h"
 
@@ -963,9 +964,10 @@ ComponentResult IPlugAU::SetProperty(AudioUnitPropertyID propID, AudioUnitScope 
     }
     case kAudioUnitProperty_SampleRate:
     {
-      // Every rate-dependent coefficient and the latency in seconds divide by it.
+      // Every rate-dependent coefficient and the latency in seconds divide by it, and
+      // the modules are designed only for the supported rates.
       const Float64 rate = Read<Float64>(data);
-      if (!(rate > 0.0) || !std::isfinite(rate)) return kAudioUnitErr_InvalidPropertyValue;
+      if (!IsSupportedSampleRate(rate)) return kAudioUnitErr_InvalidPropertyValue;
       SetSampleRate(rate);
       Reset();
       return noErr;
@@ -1080,16 +1082,18 @@ ComponentResult IPlugAU::SetStreamFormat(AudioUnitScope scope, AudioUnitElement 
   // host's earlier, wider buffer lists and be written through them.
   if (scope != kAudioUnitScope_Input) bus->mConnected = false;
   const UInt32 nChannels = format->mChannelsPerFrame;
+  // A rate of 0 leaves the rate as it is; any other must be one the strip runs at.
+  const Float64 rate = format->mSampleRate;
   const bool ok = nChannels >= 1 && nChannels <= (UInt32) kMaxBusChannels &&
                   CheckLegalIO(scope, (int) element, (int) nChannels) &&
                   format->mFormatID == kAudioFormatLinearPCM &&
-                  (format->mFormatFlags & (kAudioFormatFlagIsFloat | kAudioFormatFlagIsPacked)) != 0;
+                  (format->mFormatFlags & (kAudioFormatFlagIsFloat | kAudioFormatFlagIsPacked)) != 0 &&
+                  (rate == 0.0 || IsSupportedSampleRate(rate));
   if (ok)
   {
     bus->mNHostChannels = (int) nChannels;
     // Hosts often announce the rate only here; the coefficients must follow it.
-    const Float64 rate = format->mSampleRate;
-    if (rate > 0.0 && std::isfinite(rate) && rate != GetSampleRate())
+    if (rate != 0.0 && rate != GetSampleRate())
     {
       SetSampleRate(rate);
       Reset();

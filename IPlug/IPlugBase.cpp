@@ -7,6 +7,7 @@
 #include "IPlug/Trace.h"
 #include "IPlug/WDL/WDL_String.h"
 
+#include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -60,7 +61,7 @@ IPlugBase::IPlugBase(int nParams, const char* channelIOStr, int nPresets, const 
   }
 }
 
-IPlugBase::~IPlugBase() { delete mGraphics; }
+IPlugBase::~IPlugBase() { delete mGraphics.load(); }
 
 // ----- hooks -----
 
@@ -113,8 +114,8 @@ void IPlugBase::AttachGraphics(IGraphics* graphics)
   for (int i = 0; i < n; ++i) graphics->SetParameterFromPlug(i, GetParam(i)->GetNormalized(), true);
   graphics->PrepDraw();
   // The plug-in owns its context; a replaced one would otherwise leak.
-  if (mGraphics != graphics) delete mGraphics;
-  mGraphics = graphics;
+  IGraphics* old = mGraphics.exchange(graphics, std::memory_order_acq_rel);
+  if (old != graphics) delete old;
 }
 
 // ----- channel layouts and connections -----
@@ -287,7 +288,12 @@ void IPlugBase::CopyThrough(int nFrames)
   if (nFrames <= 0) return;
   int i = 0;
   for (; i < nIn && i < nOut; ++i)
+  {
     if (out[i] != in[i]) memmove(out[i], in[i], (size_t) nFrames * sizeof(double));
+    // Bypassed too, the host gets no NaN or infinity back: such input leaves as silence.
+    for (int s = 0; s < nFrames; ++s)
+      if (!std::isfinite(out[i][s])) out[i][s] = 0.0;
+  }
   for (; i < nOut; ++i) memset(out[i], 0, (size_t) nFrames * sizeof(double));
 }
 
@@ -402,9 +408,10 @@ void IPlugBase::SetParameterFromGUI(int idx, double normalizedValue)
 
 void IPlugBase::RedrawParamControls()
 {
-  if (!mGraphics) return;
+  IGraphics* graphics = GetGUI();
+  if (!graphics) return;
   const int n = NParams();
-  for (int i = 0; i < n; ++i) mGraphics->SetParameterFromPlug(i, GetParam(i)->Value(), false);
+  for (int i = 0; i < n; ++i) graphics->SetParameterFromPlug(i, GetParam(i)->Value(), false);
 }
 
 void IPlugBase::DirtyParameters()

@@ -13,6 +13,8 @@
 #include "IPlug/WDL/WDL_PtrList.h"
 #include "IPlug/WDL/WDL_TypedBuf.h"
 
+#include <atomic>
+
 class IGraphics;
 
 constexpr int MAX_EFFECT_NAME_LEN = 128;
@@ -157,7 +159,9 @@ public:
   // Parameters: null outside the list.
   int NParams() const { return mParams.GetSize(); }
   IParam* GetParam(int idx) const { return mParams.Get(idx); }
-  IGraphics* GetGUI() const { return mGraphics; }
+  // The attached editor, or null. Read by the audio thread, hence atomic: a context is
+  // published complete, after its controls and bitmaps exist.
+  IGraphics* GetGUI() const { return mGraphics.load(std::memory_order_acquire); }
 
   // Channel layouts and connections.
   int NChannelIO() const { return mChannelIO.GetSize(); }
@@ -248,7 +252,7 @@ private:
   int mBlockSize = 0;
   int mLatency;
   WDL_PtrList_DeleteOnDestroy<IParam> mParams;
-  IGraphics* mGraphics = nullptr;
+  std::atomic<IGraphics*> mGraphics{nullptr};
   WDL_PtrList_DeleteOnDestroy<IPreset> mPresets;
   int mCurrentPresetIdx = 0;
   WDL_TypedBuf<double*> mInData;

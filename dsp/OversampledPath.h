@@ -21,7 +21,8 @@ inline void design(UpFilter& up, DownFilter& down, int sampleRate, int factor)
   down.Reset();
   Dsp::Spec spec;
   spec.sampleRate = 1.0;
-  spec.cutoffFreq = 20000.0 / (double) (factor * sampleRate);
+  // The raised rate in double: the same value as the int product wherever that fits.
+  spec.cutoffFreq = 20000.0 / ((double) factor * (double) sampleRate);
   spec.order = 6;
   up.Setup(spec);
   spec.order = 4;

@@ -428,6 +428,7 @@ void Ostrakon::ProcessPiece(double** inputs, double** outputs, int offset, int n
   // Phase reverse and input gain as one factor: -x * g and x * -g are the same bits.
   const StereoFrame gIn = Splat(GetParam(kRevPhase)->Bool() ? -mInputGain : mInputGain);
   const StereoFrame zero = Splat(0.0), offsetTiny = Splat(1e-24);
+  const StereoFrame ceiling = Splat(kInputCeiling), bottom = Splat(-kInputCeiling);
   StereoFrame peak = {mPeaks[kMeterInL], mPeaks[kMeterInR]};
 
   // Interleave, phase reverse, input gain, input peaks and the denormal offset, one pass.
@@ -439,6 +440,9 @@ void Ostrakon::ProcessPiece(double** inputs, double** outputs, int offset, int n
     // x - x is 0 exactly for finite x and NaN otherwise.
     x = x - x == zero ? x : zero;
     x = x * gIn;
+    // Nor may absurd finite input overflow a stage's arithmetic.
+    x = x > ceiling ? ceiling : x;
+    x = x < bottom ? bottom : x;
     peak = x > peak ? x : peak;
     StoreFrame(x + offsetTiny, buf + 2 * i);
   }
@@ -450,10 +454,15 @@ void Ostrakon::ProcessPiece(double** inputs, double** outputs, int offset, int n
   double* outL = outputs[0] + offset;
   double* outR = outputs[1] + offset;
   const StereoFrame gOut = Splat(mOutputGain);
+  const StereoFrame floatMax = Splat(kOutputCeiling), floatMin = Splat(-kOutputCeiling);
   peak = StereoFrame{mPeaks[kMeterOutL], mPeaks[kMeterOutR]};
   for (int i = 0; i < nFrames; ++i)
   {
-    const StereoFrame y = LoadFrame(buf + 2 * i) * gOut;
+    StereoFrame y = LoadFrame(buf + 2 * i) * gOut;
+    // Whatever a stage did, the host gets a finite single-precision sample: NaN, the
+    // infinities and values beyond the float range leave as silence.
+    y = y <= floatMax ? y : zero;
+    y = y >= floatMin ? y : zero;
     peak = y > peak ? y : peak;
     outL[i] = y[0];
     outR[i] = y[1];

@@ -11,6 +11,8 @@
 #include "dsp/expander.h"
 #include "engine/OstrakonParams.h"
 
+#include <limits>
+
 // Identity the host sees.
 constexpr const char* kOstrakonChannelIO = "1-1 2-2";
 constexpr const char* kOstrakonEffectName = "Quarro Ostrakon";
@@ -33,6 +35,12 @@ public:
   // Longest piece the pipeline hands its stages; longer blocks are cut into such pieces
   // so no module runs past its working memory.
   static constexpr int kMaxPieceFrames = 4096;
+  // Input after the input gain is held within +-2^20 (about +120 dBFS): far above any
+  // real signal, and low enough that every gain of the strip together cannot overflow
+  // a stage's arithmetic, not even squared in single precision.
+  static constexpr double kInputCeiling = 1048576.0;
+  // The largest output sample magnitude: the largest finite float.
+  static constexpr double kOutputCeiling = std::numeric_limits<float>::max();
 
   // Stages a routing slot can name.
   enum EStage

@@ -4,6 +4,7 @@
 #include "host/CFPlist.h"
 #include "host/CFText.h"
 #include "host/PendingFile.h"
+#include "host/PlistShape.h"
 #include "platform/AudioUnit/AudioUnitProperties.h"
 
 #include <fcntl.h>
@@ -109,9 +110,21 @@ bool AUPresetFile::Parse(const void* bytes, size_t size, std::string* problem)
     *problem = "is not a preset: it is too large";
     return false;
   }
+  // libplist is trusted only with bytes whose nesting, size and text were checked.
+  PlistShape::Form form = PlistShape::Form::kXML;
+  std::string why;
+  if (!PlistShape::Check(bytes, size, &form, &why))
+  {
+    *problem = why.empty() ? "is not a property list" : "is not a property list: " + why;
+    return false;
+  }
+  // The XML reader runs C string functions over the text: it gets a terminated copy.
+  const std::string copy((const char*) bytes, size);
   plist_t raw = nullptr;
-  // libplist tells the two forms apart by the binary form's header.
-  if (size > 0) plist_from_memory((const char*) bytes, (uint32_t) size, &raw);
+  if (form == PlistShape::Form::kBinary)
+    plist_from_bin(copy.data(), (uint32_t) size, &raw);
+  else
+    plist_from_xml(copy.c_str(), (uint32_t) size, &raw);
   std::unique_ptr<void, PlistDeleter> root(raw);
   if (!root)
   {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <utility>
@@ -39,6 +40,8 @@ CFRef DictFromPlist(plist_t node, int depth)
   if (!it) return CFRef();
   for (;;)
   {
+    // Keys come as C text: trees read from bytes passed PlistShape, which refuses a
+    // NUL in a key (libplist would assert on it here).
     char* rawKey = nullptr;
     plist_t value = nullptr;
     plist_dict_next_item(node, rawIt, &rawKey, &value);
@@ -73,10 +76,12 @@ CFRef FromPlist(plist_t node, int depth)
     case PLIST_ARRAY: return ArrayFromPlist(node, depth);
     case PLIST_STRING:
     {
-      char* raw = nullptr;
-      plist_get_string_val(node, &raw);
-      Malloced text(raw);
-      return text ? CFTextFromUTF8(text.get()) : CFRef();
+      // Read with its length: libplist asserts on a NUL inside when asked for a copy,
+      // and C text would end there.
+      uint64_t length = 0;
+      const char* text = plist_get_string_ptr(node, &length);
+      if (!text || memchr(text, 0, (size_t) length)) return CFRef();
+      return CFTextFromUTF8(std::string(text, (size_t) length));
     }
     case PLIST_UINT:
     {

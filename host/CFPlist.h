@@ -8,7 +8,9 @@
 
 #include <plist/plist.h>
 
-// A new object, or an empty reference when node itself cannot be converted.
+// A new object, or an empty reference when node itself cannot be converted (a string
+// holding a NUL cannot). A tree libplist read from bytes must come from bytes that
+// PlistShape accepted: libplist asserts on a NUL in a dictionary key.
 CFRef CFFromPlist(plist_t node);
 // A new tree for the caller to plist_free, or null. Dictionary keys are written in
 // byte order, as Core Foundation writes them.

@@ -1,10 +1,13 @@
 #include "tools/AudioFile.h"
 
+#include "tools/AudioHeader.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 namespace
@@ -33,6 +36,50 @@ bool IsAcceptedFormat(int format)
 
 // ----- reader -----
 
+// A pipe or device is read to its end into an unnamed temporary file, whose header can
+// then be read before libsndfile sees it.
+bool AudioFileReader::CopyToTemporaryFile(std::string* error)
+{
+  FILE* copy = tmpfile();
+  if (!copy)
+  {
+    *error = "cannot read " + Quoted(mPath) + ": no temporary file: " + strerror(errno);
+    return false;
+  }
+  char buf[65536];
+  bool ok = true;
+  for (;;)
+  {
+    const ssize_t n = read(mFd, buf, sizeof buf);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0)
+    {
+      if (n < 0) *error = "cannot read " + Quoted(mPath) + ": " + strerror(errno);
+      ok = n == 0;
+      break;
+    }
+    if (fwrite(buf, 1, (size_t) n, copy) != (size_t) n || fflush(copy) != 0)
+    {
+      *error = "cannot read " + Quoted(mPath) + ": cannot write its temporary copy: " + strerror(errno);
+      ok = false;
+      break;
+    }
+  }
+  int fd = ok ? dup(fileno(copy)) : -1;
+  fclose(copy);
+  // libsndfile reads from the descriptor's offset, left at the end by the copy.
+  if (fd >= 0 && lseek(fd, 0, SEEK_SET) != 0)
+  {
+    close(fd);
+    fd = -1;
+  }
+  if (ok && fd < 0) *error = "cannot read " + Quoted(mPath) + ": " + strerror(errno);
+  if (fd < 0) return false;
+  close(mFd);
+  mFd = fd;
+  return true;
+}
+
 AudioFileReader::~AudioFileReader()
 {
   if (mFile) sf_close(mFile);
@@ -52,6 +99,15 @@ bool AudioFileReader::Open(const std::string& path, std::string* error)
   if (fstat(mFd, &st) == 0 && S_ISDIR(st.st_mode))
   {
     *error = Quoted(path) + " is a directory, not an audio file";
+    return false;
+  }
+  if (fstat(mFd, &st) == 0 && !S_ISREG(st.st_mode) && !CopyToTemporaryFile(error)) return false;
+
+  // Recognised here first, so libsndfile never guesses at a file nor decodes another format.
+  std::string problem;
+  if (!AudioHeader::Check(mFd, &problem))
+  {
+    *error = Quoted(path) + " " + problem;
     return false;
   }
 

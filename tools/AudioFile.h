@@ -27,6 +27,8 @@ public:
   long long Read(float* interleaved, int nFrames, std::string* error);
 
 private:
+  bool CopyToTemporaryFile(std::string* error);
+
   std::string mPath;
   SF_INFO mInfo = {};
   SNDFILE* mFile = nullptr;

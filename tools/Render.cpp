@@ -5,6 +5,7 @@
 #include "tools/AudioFile.h"
 #include "tools/StripHost.h"
 
+#include "IPlug/SampleRates.h"
 #include "dsp/AnalogueClock.h"
 
 #include <cstdlib>
@@ -51,7 +52,14 @@ bool RenderFile(const std::string& inPath, const std::string& outPath,
              " channels; only mono and stereo files can be rendered";
     return false;
   }
-  if (!host.Prepare(reader.SampleRate(), options.blockSize, nChannels, error)) return false;
+  const int rate = reader.SampleRate();
+  if (!IsSupportedSampleRate(rate))
+  {
+    *error = "'" + inPath + "' has a sample rate of " + std::to_string(rate) + " Hz; the strip runs at " +
+             std::to_string((int) kMinSampleRate) + " to " + std::to_string((int) kMaxSampleRate) + " Hz";
+    return false;
+  }
+  if (!host.Prepare(rate, options.blockSize, nChannels, error)) return false;
   if (!preset.IsEmpty() && !host.LoadPreset(preset, options.presetPath, error)) return false;
   for (const ParamSetting& s : options.settings)
     if (!host.Apply(s, error)) return false;
@@ -74,7 +82,7 @@ bool RenderFile(const std::string& inPath, const std::string& outPath,
   }
 
   AudioFileWriter writer;
-  if (!writer.Open(outPath, reader.SampleRate(), nChannels, error)) return false;
+  if (!writer.Open(outPath, rate, nChannels, error)) return false;
 
   // Buffers are sized once, here; the files are read and written between render
   // calls, never inside one.

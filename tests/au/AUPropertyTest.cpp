@@ -3,9 +3,13 @@
 #include "AUHost.h"
 #include "TestPlug.h"
 
+#include "IPlug/SampleRates.h"
+
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cmath>
+#include <limits>
 
 TEST(AUEntry, CanDoVersionAndUnknownSelectors)
 {
@@ -257,6 +261,34 @@ TEST(AUProperty, StreamFormatRepliesAndScopes)
   EXPECT_EQ(host.Channels(kAudioUnitScope_Output), 0u);
   EXPECT_EQ(host.SetFormat(kAudioUnitScope_Output, 2), noErr);
   EXPECT_EQ(host.Channels(kAudioUnitScope_Output), 2u);
+}
+
+TEST(AUProperty, RatesOutsideTheSupportedRangeAreRefusedWhereTheyEnter)
+{
+  AUHost host;
+  const double inf = std::numeric_limits<double>::infinity();
+  for (double rate : {7999.999, 768000.001, 1.0, 2130802432.0, -48000.0, inf, std::nan("")})
+  {
+    SCOPED_TRACE(rate);
+    EXPECT_EQ(host.Set(kAudioUnitProperty_SampleRate, kAudioUnitScope_Global, 0, (Float64) rate),
+              kAudioUnitErr_InvalidPropertyValue);
+    // In a stream format: the format is refused like any other, the rate kept.
+    EXPECT_EQ(host.SetFormat(kAudioUnitScope_Output, 2, rate), kAudioUnitErr_InvalidProperty);
+    EXPECT_EQ(host.Channels(kAudioUnitScope_Output), 0u);
+    EXPECT_EQ(host.Strip()->GetSampleRate(), 44100.0);
+    EXPECT_EQ(host.Strip()->Eq().sampleRate, 44100);
+  }
+  for (double rate : {kMinSampleRate, kMaxSampleRate})
+  {
+    EXPECT_EQ(host.Set(kAudioUnitProperty_SampleRate, kAudioUnitScope_Global, 0, (Float64) rate), noErr);
+    EXPECT_EQ(host.Strip()->VCA(1).sampleRate, (int) rate);
+    EXPECT_EQ(host.SetFormat(kAudioUnitScope_Input, 2, 44100.0), noErr);
+    EXPECT_EQ(host.Strip()->Opto(0).sampleRate, 44100);
+    EXPECT_EQ(host.Set(kAudioUnitProperty_SampleRate, kAudioUnitScope_Global, 0, (Float64) rate), noErr);
+  }
+  // A format without a rate leaves the rate alone.
+  EXPECT_EQ(host.SetFormat(kAudioUnitScope_Output, 2, 0.0), noErr);
+  EXPECT_EQ(host.Strip()->GetSampleRate(), kMaxSampleRate);
 }
 
 TEST(AUProperty, TwoInOneOutIsRefusedOnceActive)

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
 #include <memory>
 
 namespace
@@ -130,6 +132,36 @@ TEST(AURender, BypassPassesTheInputAndSkipsTheEngine)
   ASSERT_EQ(rig.host.Set(kAudioUnitProperty_BypassEffect, kAudioUnitScope_Global, 0, (UInt32) 0), noErr);
   ASSERT_EQ(rig.host.RenderFast(out.List(), 256, 256.0), noErr);
   EXPECT_GT(rig.host.Strip()->GetPeak(Ostrakon::kMeterInL), 0.0);
+}
+
+TEST(AURender, NoNonFiniteSampleLeavesTheUnitBypassedOrNot)
+{
+  Rig rig(2);
+  const float inf = std::numeric_limits<float>::infinity();
+  std::vector<float>& left = rig.source.channels[0];
+  left[3] = std::numeric_limits<float>::quiet_NaN();
+  left[4] = inf;
+  left[5] = -inf;
+  // Absurd but finite, through every gain of the strip at its top.
+  for (int i = 300; i < 400; ++i) left[(size_t) i] = i % 2 ? 3.4e38f : -3.4e38f;
+  for (AudioUnitParameterID p : {kInputGain, kOutputGain}) ASSERT_EQ(rig.host.SetParam(p, 30.0f), noErr);
+  ASSERT_EQ(rig.host.SetParam(kAnalogueOn, 0.0f), noErr);
+
+  ASSERT_EQ(rig.host.Set(kAudioUnitProperty_BypassEffect, kAudioUnitScope_Global, 0, (UInt32) 1), noErr);
+  HostBufferList out(2, 256);
+  ASSERT_EQ(rig.host.RenderFast(out.List(), 256, 0.0), noErr);
+  // Bypassed, only what is not a number leaves as silence.
+  for (int i = 0; i < 256; ++i)
+    ASSERT_EQ(out.Own(0)[i], i >= 3 && i <= 5 ? 0.0f : left[(size_t) i]) << i;
+  EXPECT_TRUE(SameBits(out.Own(1), rig.source.channels[1].data(), 256));
+
+  ASSERT_EQ(rig.host.Set(kAudioUnitProperty_BypassEffect, kAudioUnitScope_Global, 0, (UInt32) 0), noErr);
+  for (double t : {0.0, 256.0, 512.0, 768.0})
+  {
+    ASSERT_EQ(rig.host.RenderFast(out.List(), 256, t), noErr);
+    for (int c = 0; c < 2; ++c)
+      for (int i = 0; i < 256; ++i) ASSERT_TRUE(std::isfinite(out.Own(c)[i])) << t + i;
+  }
 }
 
 TEST(AURender, ChainedUnitsPullThroughTheFastEntry)

@@ -3,8 +3,8 @@
 // instrument output buses, MIDI, state chunks, latency and an editor. The component
 // is opened with the configuration set last.
 
-#include "IPlug/IControl.h"
-#include "IPlug/IGraphics.h"
+#include "IPlug/IGraphicsHeadless.h"
+#include "tests/support/TestControl.h"
 #include "IPlug/IPlugAU.h"
 
 #include <vector>
@@ -55,8 +55,8 @@ public:
     GetParam(kTestGain)->Set(0.0);
     if (sConfig.withEditor)
     {
-      IGraphics* g = new IGraphics(this, 100, 100);
-      gainControl = g->AttachControl(new IControl(this, kTestGain));
+      IGraphics* g = new IGraphicsHeadless(this, 100, 100);
+      gainControl = g->AttachControl(new TestControl(this, kTestGain));
       AttachGraphics(g);
     }
   }

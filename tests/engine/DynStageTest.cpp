@@ -1,8 +1,8 @@
 // The dynamics stage: slot gains and peaks, the selected module, the gain-reduction
 // readings and what reaches the meters.
 
-#include "IPlug/IControl.h"
-#include "IPlug/IGraphics.h"
+#include "IPlug/IGraphicsHeadless.h"
+#include "tests/support/TestControl.h"
 #include "tests/engine/StripHarness.h"
 
 #include <gtest/gtest.h>
@@ -13,9 +13,9 @@
 namespace
 {
 // Counts what the engine posts into it.
-struct Probe : IControl
+struct Probe : TestControl
 {
-  explicit Probe(IPlugBase* plug) : IControl(plug) {}
+  explicit Probe(IPlugBase* plug) : TestControl(plug) {}
   void SetValueFromPlug(double value) override
   {
     ++calls;
@@ -33,7 +33,7 @@ struct DynMeters
 
   explicit DynMeters(Ostrakon* plug)
   {
-    IGraphics* g = new IGraphics(plug, 460, 640);
+    IGraphics* g = new IGraphicsHeadless(plug, 460, 640);
     Ostrakon::MeterControls mc;
     auto add = [&](Probe*& p) {
       p = new Probe(plug);

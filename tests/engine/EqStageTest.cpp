@@ -3,8 +3,8 @@
 
 #include "engine/Ostrakon.h"
 
-#include "IPlug/IControl.h"
-#include "IPlug/IGraphics.h"
+#include "IPlug/IGraphicsHeadless.h"
+#include "tests/support/TestControl.h"
 #include "tests/engine/StripHarness.h"
 
 #include <gtest/gtest.h>
@@ -36,9 +36,9 @@ struct EqOnly : StripHarness
   // Attaches a context whose first four controls are the EQ's meters.
   IGraphics* AttachEqMeters()
   {
-    IGraphics* g = new IGraphics(plug.get(), 460, 640);
+    IGraphics* g = new IGraphicsHeadless(plug.get(), 460, 640);
     Ostrakon::MeterControls mc;
-    for (int& i : mc.eq) i = g->AttachControl(new IControl(plug.get()));
+    for (int& i : mc.eq) i = g->AttachControl(new TestControl(plug.get()));
     plug->SetMeterControls(mc);
     plug->AttachGraphics(g);
     return g;

@@ -2,8 +2,8 @@
 
 #include "engine/Ostrakon.h"
 
-#include "IPlug/IControl.h"
-#include "IPlug/IGraphics.h"
+#include "IPlug/IGraphicsHeadless.h"
+#include "tests/support/TestControl.h"
 
 #include <gtest/gtest.h>
 
@@ -29,9 +29,9 @@ struct HostRig
     plug->SetInputChannelConnections(0, 2, true);
     plug->SetOutputChannelConnections(0, 2, true);
     for (int i = 0; i < block; ++i) l[i] = r[i] = (float) std::sin(0.01 * i);
-    IGraphics* g = new IGraphics(plug.get(), 460, 640);
+    IGraphics* g = new IGraphicsHeadless(plug.get(), 460, 640);
     int idx[4];
-    for (int& c : idx) c = g->AttachControl(new IControl(plug.get()));
+    for (int& c : idx) c = g->AttachControl(new TestControl(plug.get()));
     Ostrakon::MeterControls mc;
     for (int i = 0; i < 4; ++i) mc.strip[i] = idx[i];
     plug->SetMeterControls(mc);

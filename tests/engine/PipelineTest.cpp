@@ -1,7 +1,7 @@
 #include "engine/Ostrakon.h"
 
-#include "IPlug/IControl.h"
-#include "IPlug/IGraphics.h"
+#include "IPlug/IGraphicsHeadless.h"
+#include "tests/support/TestControl.h"
 #include "tests/engine/StripHarness.h"
 
 #include <gtest/gtest.h>
@@ -203,10 +203,10 @@ TEST(Pipeline, MetersArePostedInOrderAndControlsDirtied)
 {
   StripHarness h;
   h.BypassStages();
-  IGraphics* g = new IGraphics(h.plug.get(), 460, 640);
+  IGraphics* g = new IGraphicsHeadless(h.plug.get(), 460, 640);
   int idx[Ostrakon::kNumPeakMeters];
-  for (int& i : idx) i = g->AttachControl(new IControl(h.plug.get()));
-  const int other = g->AttachControl(new IControl(h.plug.get()));
+  for (int& i : idx) i = g->AttachControl(new TestControl(h.plug.get()));
+  const int other = g->AttachControl(new TestControl(h.plug.get()));
   Ostrakon::MeterControls mc;
   for (int i = 0; i < 4; ++i) mc.strip[i] = idx[i];
   h.plug->SetMeterControls(mc);
@@ -251,9 +251,9 @@ TEST(Pipeline, LongBlocksMeterTheWholeBlockInEveryStage)
   {
     explicit Rig(int block) : h(block)
     {
-      IGraphics* g = new IGraphics(h.plug.get(), 460, 640);
+      IGraphics* g = new IGraphicsHeadless(h.plug.get(), 460, 640);
       auto add = [&] {
-        const int idx = g->AttachControl(new IControl(h.plug.get()));
+        const int idx = g->AttachControl(new TestControl(h.plug.get()));
         g->SetControlFromPlug(idx, 0.0); // spend the first value on the default
         return idx;
       };

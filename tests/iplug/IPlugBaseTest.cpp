@@ -1,7 +1,7 @@
 #include "IPlug/IPlugBase.h"
 
-#include "IPlug/IControl.h"
-#include "IPlug/IGraphics.h"
+#include "IPlug/IGraphicsHeadless.h"
+#include "tests/support/TestControl.h"
 
 #include <gtest/gtest.h>
 
@@ -332,11 +332,11 @@ TEST(IPlugBase, AttachGraphicsPushesEveryParameter)
   TestPlug p;
   p.GetParam(0)->InitDouble("A", 5.0, 0.0, 10.0, 0.1, "");
   p.GetParam(1)->InitBool("B", true, "");
-  IGraphics* g = new IGraphics(&p, 100, 50);
+  IGraphics* g = new IGraphicsHeadless(&p, 100, 50);
   EXPECT_EQ(g->FPS(), 25);
-  const int a = g->AttachControl(new IControl(&p, 0));
-  const int b = g->AttachControl(new IControl(&p, 1));
-  const int meter = g->AttachControl(new IControl(&p));
+  const int a = g->AttachControl(new TestControl(&p, 0));
+  const int b = g->AttachControl(new TestControl(&p, 1));
+  const int meter = g->AttachControl(new TestControl(&p));
   p.AttachGraphics(nullptr);
   EXPECT_EQ(p.GetGUI(), nullptr);
   p.AttachGraphics(g); // the plug-in owns it from here

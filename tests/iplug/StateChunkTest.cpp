@@ -1,7 +1,7 @@
 #include "StatePlug.h"
 
-#include "IPlug/IControl.h"
-#include "IPlug/IGraphics.h"
+#include "IPlug/IGraphicsHeadless.h"
+#include "tests/support/TestControl.h"
 
 #include <gtest/gtest.h>
 
@@ -195,9 +195,9 @@ TEST(ParameterTraffic, RedrawPushesRealValuesIntoTheEditor)
 {
   StatePlug p;
   p.RedrawParamControls(); // no editor: nothing to do
-  IGraphics* g = new IGraphics(&p, 10, 10);
+  IGraphics* g = new IGraphicsHeadless(&p, 10, 10);
   std::vector<int> ctl;
-  for (int i = 0; i < kNumStateParams; ++i) ctl.push_back(g->AttachControl(new IControl(&p, i)));
+  for (int i = 0; i < kNumStateParams; ++i) ctl.push_back(g->AttachControl(new TestControl(&p, i)));
   p.AttachGraphics(g);
   SetTestValues(p);
   p.RedrawParamControls();

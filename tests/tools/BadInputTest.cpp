@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <filesystem>
 
 namespace
@@ -45,7 +46,20 @@ const BadCase kBadCases[] = {
   {{"render", "@in.wav", "@out.wav", "--set", "Input Gain=3", "--set", "Input Gain=x"}, "not a number"},
   {{"render", "@missing.wav", "@out.wav"}, "cannot open"},
   {{"render", "@sub", "@out.wav"}, "is a directory"},
-  {{"render", "@text.wav", "@out.wav"}, "is not a readable audio file"},
+  {{"render", "@text.wav", "@out.wav"}, "text.wav' is not a WAV, AIFF or FLAC file"},
+  // Recognised from their first bytes, so no decoder of the audio library runs on them.
+  {{"render", "@raw.wav", "@out.wav"}, "raw.wav' is not a WAV, AIFF or FLAC file"},
+  {{"render", "@vorbis.wav", "@out.wav"}, "vorbis.wav' is an Ogg file; only WAV, AIFF or FLAC files can be read"},
+  {{"render", "@broken.ogg", "@out.wav"}, "broken.ogg' is an Ogg file"},
+  {{"render", "@tagged.mp3", "@out.wav"}, "tagged.mp3' is an MPEG audio file"},
+  {{"render", "@gsm.wav", "@out.wav"}, "gsm.wav' is WAV with GSM 6.10 samples; only WAV, AIFF or FLAC with"},
+  {{"render", "@no-fmt.wav", "@out.wav"}, "no-fmt.wav' has a damaged WAV header"},
+  {{"render", "@no-data.wav", "@out.wav"}, "no-data.wav' is not a readable audio file"},
+  {{"render", "@zero.wav", "@out.wav"}, "zero.wav' is empty, not an audio file"},
+  {{"render", "@1hz.wav", "@out.wav"}, "1hz.wav' has a sample rate of 1 Hz; the strip runs at 8000 to 768000 Hz"},
+  {{"render", "@7999hz.wav", "@out.wav"}, "has a sample rate of 7999 Hz"},
+  {{"render", "@768001hz.wav", "@out.wav"}, "has a sample rate of 768001 Hz"},
+  {{"render", "@huge-rate.wav", "@out.wav"}, "has a sample rate of 2130802432 Hz"},
   {{"render", "@three.wav", "@out.wav"}, "has 3 channels"},
   {{"render", "@u8.wav", "@out.wav"}, "only WAV, AIFF or FLAC with 16/24-bit PCM or 32-bit float"},
   {{"render", "@double.aiff", "@out.wav"}, "only WAV, AIFF or FLAC"},
@@ -74,6 +88,10 @@ const BadCase kBadCases[] = {
   {{"render", "@in.wav", "@out.wav", "--preset", "@empty.aupreset"}, "is not a property list"},
   {{"render", "@in.wav", "@out.wav", "--preset", "@bplist.aupreset"}, "is not a property list"},
   {{"render", "@in.wav", "@out.wav", "--preset", "@array.aupreset"}, "its property list is not a dictionary"},
+  {{"render", "@in.wav", "@out.wav", "--preset", "@deep.aupreset"},
+   "deep.aupreset' is not a property list: it nests deeper than 64 levels"},
+  {{"preset", "show", "@nul-name.aupreset"}, "nul-name.aupreset' is not a property list: it holds a NUL character"},
+  {{"preset", "show", "@nul-key.aupreset"}, "is not a property list: it holds a NUL character"},
   {{"render", "@in.wav", "@out.wav", "--preset", "@no-data.aupreset"}, "it lacks the key \"data\""},
   {{"render", "@in.wav", "@out.wav", "--preset", "@no-version.aupreset"}, "it lacks the key \"version\""},
   {{"preset", "show", "@no-manufacturer.aupreset"}, "it lacks the key \"manufacturer\""},
@@ -90,6 +108,20 @@ const BadCase kBadCases[] = {
   {{"render", "@in.wav", "@out.wav", "--save-preset", "@none/p.aupreset"}, "No such file or directory"},
   {{"render", "@corrupt.flac", "@out.wav", "--save-preset", "@p.aupreset"}, "cannot read"},
 };
+
+// A 16-bit PCM WAV header declaring rate, with a little audio after it.
+std::string WavAt(uint32_t rate)
+{
+  auto le = [](uint32_t v, int n) {
+    std::string s;
+    for (int i = 0; i < n; ++i) s += (char) (v >> (8 * i) & 0xFF);
+    return s;
+  };
+  const std::string data(400, '\x11');
+  const std::string fmt = le(1, 2) + le(2, 2) + le(rate, 4) + le(rate * 4u, 4) + le(4, 2) + le(16, 2);
+  const std::string body = "WAVEfmt " + le((uint32_t) fmt.size(), 4) + fmt + "data" + le((uint32_t) data.size(), 4) + data;
+  return "RIFF" + le((uint32_t) body.size(), 4) + body;
+}
 
 // A preset of the strip with one key left out or given another value.
 std::string PresetXML(const std::string& key = "", const std::string& value = "")
@@ -130,6 +162,35 @@ protected:
     std::string bytes = ReadBytes(Path("corrupt.flac"));
     bytes.replace(bytes.size() / 2, 2000, 2000, '\xff');
     WriteBytes(Path("corrupt.flac"), bytes);
+
+    std::string raw;
+    for (int i = 0; i < 20000; ++i) raw += (char) ((i * 7919 + 13) % 251);
+    WriteBytes(Path("raw.wav"), raw);
+    Audio vorbis = TestSignal(44100, 2, 4000);
+    vorbis.format = SF_FORMAT_OGG | SF_FORMAT_VORBIS;
+    WriteAudio(Path("vorbis.wav"), vorbis);
+    std::string ogg = ReadBytes(Path("vorbis.wav"));
+    ASSERT_GT(ogg.size(), 200u);
+    ogg.replace(100, 50, 50, '\x5a');
+    WriteBytes(Path("broken.ogg"), ogg);
+    WriteBytes(Path("tagged.mp3"), std::string("ID3\x04\0\0\0\0\0\x10", 10) + std::string(16, '\0') + "\xff\xfb\x90\x64" + raw);
+    Audio gsm = TestSignal(8000, 1, 2000);
+    gsm.format = SF_FORMAT_WAV | SF_FORMAT_GSM610;
+    WriteAudio(Path("gsm.wav"), gsm);
+    const std::string wav = WavAt(44100);
+    WriteBytes(Path("no-fmt.wav"), wav.substr(0, 12) + std::string("LIST\4\0\0\0abcd", 12) + wav.substr(36));
+    WriteBytes(Path("no-data.wav"), wav.substr(0, 36));
+    WriteBytes(Path("zero.wav"), "");
+    WriteBytes(Path("1hz.wav"), WavAt(1));
+    WriteBytes(Path("7999hz.wav"), WavAt(7999));
+    WriteBytes(Path("768001hz.wav"), WavAt(768001));
+    WriteBytes(Path("huge-rate.wav"), WavAt(2130802432u));
+    std::string nest;
+    for (int i = 0; i < 200000; ++i) nest += "<array>";
+    for (int i = 0; i < 200000; ++i) nest += "</array>";
+    WriteBytes(Path("deep.aupreset"), PresetXML("version", nest));
+    WriteBytes(Path("nul-name.aupreset"), PresetXML("name", std::string("<string>a\0b</string>", 20)));
+    WriteBytes(Path("nul-key.aupreset"), PresetXML("name", "<string>n</string><key>k&#0;</key><true/>"));
 
     WriteBytes(Path("good.aupreset"), PresetXML());
     WriteBytes(Path("empty.aupreset"), "");

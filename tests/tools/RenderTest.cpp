@@ -4,7 +4,12 @@
 #include "IPlug/IParam.h"
 #include "tests/tools/CliHarness.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cmath>
+#include <thread>
 
 namespace
 {
@@ -165,4 +170,60 @@ TEST_F(Render, AnalogueTimeMakesTheColourRepeatable)
     EXPECT_EQ(r.status, 2) << bad;
     EXPECT_FALSE(r.err.empty());
   }
+}
+
+TEST_F(Render, EveryOutputSampleIsFiniteAtTheEdgesOfTheSupportedRates)
+{
+  // Absurd and non-finite input, every gain up, a high-shelf boost and both compressors
+  // oversampling: whatever the stages make of it, the file holds finite samples only.
+  const std::vector<std::string> hot = {"--set", "Input Gain=30", "--set", "Output Gain=30", "--set",
+                                        "Hi Shelf Gain=12", "--set", "Oversampling=on", "--set",
+                                        "Dyn. 2 Type=OPTO", "--set", "Dyn. 1 Thresh.=-60", "--set",
+                                        "Dyn. 1 Ratio=20", "--set", "Analogue On/Off=off"};
+  for (int rate : {8000, 11025, 768000})
+  {
+    SCOPED_TRACE(rate);
+    Audio in = TestSignal(rate, 2, 6000);
+    for (size_t i = 1000; i < 1400; ++i) in.samples[i] = i % 2 ? 3.4e38f : -3.4e38f;
+    in.samples[2000] = NAN;
+    in.samples[2001] = INFINITY;
+    WriteAudio(Path("in.wav"), in);
+    for (const auto& settings : {std::vector<std::string>{}, hot})
+    {
+      const Audio out = RenderTo("out.wav", settings);
+      ASSERT_EQ(out.rate, rate);
+      ASSERT_EQ(out.samples.size(), in.samples.size());
+      for (size_t i = 0; i < out.samples.size(); ++i) ASSERT_TRUE(std::isfinite(out.samples[i])) << i;
+    }
+  }
+}
+
+TEST_F(Render, InputFromAPipeIsReadAsFromAFile)
+{
+  const Audio in = TestSignal(48000, 2, 3000);
+  WriteAudio(Path("in.wav"), in);
+  const std::string bytes = ReadBytes(Path("in.wav"));
+  ASSERT_EQ(mkfifo(Path("pipe").c_str(), 0600), 0);
+  // The writer waits, within a bound, for the renderer to open the other end.
+  std::thread writer([&] {
+    int fd = -1;
+    for (int tries = 0; fd < 0 && tries < 1000; ++tries)
+    {
+      fd = open(Path("pipe").c_str(), O_WRONLY | O_NONBLOCK);
+      if (fd < 0) usleep(10000);
+    }
+    if (fd < 0) return;
+    fcntl(fd, F_SETFL, 0);
+    for (size_t done = 0; done < bytes.size();)
+    {
+      const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+      if (n <= 0) break;
+      done += (size_t) n;
+    }
+    close(fd);
+  });
+  const CliResult r = RunCli(Cat({"render", Path("pipe"), Path("out.wav")}, kReversed));
+  writer.join();
+  EXPECT_EQ(r.status, 0) << r.err;
+  ExpectPhaseReversed(in, ReadAudio(Path("out.wav")));
 }
