@@ -1,5 +1,7 @@
 #include "IPlug/IPlugLV2.h"
 
+#include "IPlug/SampleRates.h"
+
 #include <lv2/atom/atom.h>
 #include <lv2/buf-size/buf-size.h>
 #include <lv2/options/options.h>
@@ -87,8 +89,7 @@ const LV2_Descriptor* IPlugLV2::Descriptor(uint32_t index, const IPlugLV2Bundle&
 LV2_Handle IPlugLV2::Instantiate(const LV2_Descriptor* descriptor, double rate, const char*,
                                  const LV2_Feature* const* features)
 {
-  // Also refuses NaN.
-  if (!(rate >= kLowestRate && rate <= kHighestRate)) return nullptr;
+  if (!IsSupportedSampleRate(rate)) return nullptr;
   const Registry& r = gRegistry;
   if (!descriptor || !r.bundle || descriptor < r.descriptors || descriptor >= r.descriptors + r.nDescriptors)
     return nullptr;

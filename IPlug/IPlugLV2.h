@@ -37,9 +37,6 @@ public:
   static constexpr int kDefaultMaxBlock = 8192;
   // Longest piece the adapter allocates for, whatever maximum the host names.
   static constexpr int kLargestMaxBlock = 65536;
-  // Sample rates the plug-in is instantiated at: the strip's integer arithmetic holds them.
-  static constexpr double kLowestRate = 1.0;
-  static constexpr double kHighestRate = 16777216.0;
 
   // The plug-in this instance was instantiated as.
   const IPlugLV2Plugin* GetLV2Plugin() const { return mPlugin; }

@@ -52,12 +52,12 @@ TEST(LV2Descriptor, BundleOffersStereoAndMonoWithState)
 
 TEST(LV2Instantiate, RefusesRatesTheStripCannotRunAt)
 {
-  for (double rate : {0.0, -48000.0, 0.5, 1e12, (double) kNaN, (double) kInf, -(double) kInf})
+  for (double rate : {0.0, -48000.0, 0.5, 7999.0, 768001.0, 1e12, (double) kNaN, (double) kInf, -(double) kInf})
   {
     LV2Rig rig(LV2Rig::kStereo, rate);
     EXPECT_EQ(rig.handle, nullptr) << rate;
   }
-  for (double rate : {22050.0, 44100.0, 48000.0, 96000.0, 192000.0})
+  for (double rate : {8000.0, 22050.0, 44100.0, 48000.0, 96000.0, 192000.0, 768000.0})
   {
     LV2Rig rig(LV2Rig::kStereo, rate);
     ASSERT_NE(rig.handle, nullptr) << rate;
