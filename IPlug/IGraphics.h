@@ -237,6 +237,11 @@ public:
   virtual void* GetWindow() = 0;
   // Decodes the named image from the plug-in's resources into a new bitmap, or null.
   virtual raster::Bitmap* OSLoadBitmap(int id, const char* name) = 0;
+  // Where OSLoadBitmap looks for the image, for the message of a failed load.
+  virtual void DescribeBitmapLookup(int, const char*, WDL_String* places)
+  {
+    if (places) places->Set("the plug-in's resources");
+  }
 
 protected:
   // Set by a platform whose Resize waits for the next Draw to resize its surface.

@@ -2,6 +2,7 @@
 
 #include "IPlug/IGraphics.h"
 #include "dsp/StereoFrame.h"
+#include "editor/Ostrakongui.h"
 
 #include <cmath>
 
@@ -78,6 +79,7 @@ Ostrakon::Ostrakon(const IPlugInstanceInfo& instanceInfo)
               kOstrakonLatency, false, false, false)
 {
   for (int i = 0; i < kNumParams; ++i) InitOstrakonParam(GetParam(i), kOstrakonParams[i]);
+  CreateEditor();
 }
 
 Ostrakon::~Ostrakon() = default;
@@ -261,6 +263,7 @@ void Ostrakon::OnParamChange(int paramIdx)
       case kOversampling: OnOversampling(param->Value() != 0.0); break;
       default: break;
     }
+    FollowInEditor(paramIdx, param);
   }
   setEqFilters();
 }

@@ -12,6 +12,9 @@
 #include "engine/OstrakonParams.h"
 
 #include <limits>
+#include <memory>
+
+class Ostrakongui;
 
 // Identity the host sees.
 constexpr const char* kOstrakonChannelIO = "1-1 2-2";
@@ -75,6 +78,10 @@ public:
   };
   void SetMeterControls(const MeterControls& controls) { mMeters = controls; }
 
+  // The editor builder, made with the plug-in; its graphics context is attached.
+  Ostrakongui* GetEditor() const { return mGui.get(); }
+  static constexpr int kEditorWidth = 460, kEditorHeight = 640;
+
   // The stages of the routing slots (each processes interleaved stereo in place).
   void setEqFilters();
   void processEq(double* buffer, int nFrames);
@@ -110,6 +117,9 @@ private:
   void OnType(int slot);
   void OnAnalogue(bool on);
   void OnOversampling(bool on);
+  // The editor: built and attached by the constructor, kept consistent with every change.
+  void CreateEditor();
+  void FollowInEditor(int paramIdx, const IParam* param);
 
   analog_eq mEq;
   VCACompressor mVCA[2];
@@ -130,6 +140,7 @@ private:
   bool mLaterPiece = false; // the pipeline is past the first piece of a block
   MeterControls mMeters;
   alignas(16) double mWork[2 * kMaxPieceFrames];
+  std::unique_ptr<Ostrakongui> mGui;
 };
 
 // Creates one instance, one thread at a time.
