@@ -312,10 +312,12 @@ void IGraphics::PressControl(int idx, int x, int y, IMouseMod* mod)
   mMouseCapture = idx;
   mMouseX = x;
   mMouseY = y;
-  c->OnMouseDown(x, y, mod);
-  // Only a parameter the plug-in has: the host must not hear of one it does not.
+  // The gesture opens before the press is handled: a switch or a fader changes its
+  // value on the press itself, and that change belongs inside the gesture. Only a
+  // parameter the plug-in has: the host must not hear of one it does not.
   const int paramIdx = c->ParamIdx();
   if (mPlug && mPlug->GetParam(paramIdx)) mPlug->BeginInformHostOfParamChange(paramIdx);
+  c->OnMouseDown(x, y, mod);
 }
 
 void IGraphics::OnMouseDown(int x, int y, IMouseMod* mod)

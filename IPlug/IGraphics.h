@@ -250,7 +250,7 @@ protected:
 
 private:
   bool BlitClipped(raster::Bitmap* src, IRECT* dest, int srcX, int srcY, const IChannelBlend* blend);
-  // The control at idx gets a press: capture, position, OnMouseDown, host gesture begin.
+  // The control at idx gets a press: capture, position, host gesture begin, OnMouseDown.
   void PressControl(int idx, int x, int y, IMouseMod* mod);
 
   WDL_Mutex mMutex; // for the platform; no operation here takes it

@@ -4,6 +4,7 @@
 #include "GuiTestSupport.h"
 
 #include "IPlug/IParam.h"
+#include "IPlug/controls/ISwitchControl.h"
 
 #include <cmath>
 
@@ -401,6 +402,20 @@ TEST(GraphicsMouse, APressCapturesAndBracketsTheHostGesture)
   EXPECT_TRUE(rig.plug.events.empty());
   rig.g->OnMouseDown(200, 200, &kLeft); // nothing there
   EXPECT_EQ(rig.g->GetMouseCapture(), -1);
+}
+
+// A switch changes its parameter on the press itself: the change lies inside the gesture.
+TEST(GraphicsMouse, AChangeMadeOnThePressIsInsideTheGesture)
+{
+  GuiRig rig;
+  std::unique_ptr<LICE_MemBitmap> strip = Filmstrip(10, 10, {0xFF101010, 0xFF202020});
+  IBitmap b = Wrap(strip.get(), 2);
+  rig.Add(new ISwitchControl(&rig.plug, 0, 0, kOn, &b));
+  rig.g->OnMouseDown(5, 5, &kLeft);
+  rig.g->OnMouseUp(5, 5, &kLeft);
+  EXPECT_EQ(Take(rig.plug.events),
+            (std::vector<std::string>{"begin " + std::to_string(kOn), "inform " + std::to_string(kOn),
+                                      "change " + std::to_string(kOn), "end " + std::to_string(kOn)}));
 }
 
 TEST(GraphicsMouse, HitsGoToTheTopMostVisibleUngreyedControl)
