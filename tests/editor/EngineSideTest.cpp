@@ -1,0 +1,143 @@
+// The strip's side of its editor: where the artwork is found, the meters fed through the
+// indices the editor keeps, the editor following a restored state, and the audio thread
+// posting to the editor while the interface thread repaints it.
+
+#include "EditorRig.h"
+#include "tests/gui/GuiTestSupport.h"
+
+#include "IPlug/BinaryFolder.h"
+#include "editor/EditorGraphics.h"
+
+#include <atomic>
+#include <thread>
+
+TEST(EditorArtwork, FoundBesideTheBinaryThenInTheBuildTree)
+{
+  const std::vector<std::string> folders = EditorResourceFolders();
+  ASSERT_EQ(folders.size(), 2u);
+  EXPECT_EQ(folders[0], BinaryFolder() + "/resources");
+  EXPECT_EQ(folders[1], OSTRAKON_RESOURCE_DIR);
+
+  // A file in the first folder wins; one it lacks comes from the next.
+  ScratchDir installed;
+  ASSERT_TRUE(raster::WritePNG(SolidBitmap(3, 2, 0xFF102030).get(), installed.File("eq_bg.png").c_str()));
+  GuiTestPlug plug;
+  IGraphicsHeadless g(&plug, 10, 10);
+  g.SetResourceFolder(installed.Path().c_str());
+  g.AddFallbackResourceFolder(OSTRAKON_RESOURCE_DIR);
+  std::unique_ptr<raster::Bitmap> own(g.OSLoadBitmap(kEqBackground.id, kEqBackground.name));
+  ASSERT_TRUE(own);
+  EXPECT_EQ(own->Width(), 3);
+  std::unique_ptr<raster::Bitmap> built(g.OSLoadBitmap(kDynBackground.id, kDynBackground.name));
+  ASSERT_TRUE(built);
+  EXPECT_EQ(built->Width(), 430);
+}
+
+TEST(EditorArtworkDeathTest, AMissingBitmapNamesTheFileAndWhereItWasLooked)
+{
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  auto load = [] {
+    GuiTestPlug plug;
+    IGraphicsHeadless g(&plug, 10, 10);
+    g.SetResourceFolder("/nonexistent/installed");
+    g.AddFallbackResourceFolder("/nonexistent/build");
+    g.LoadIBitmap(9106, "knob-pos.png", 128);
+  };
+  EXPECT_DEATH(load(), "\"knob-pos.png\" \\(resource 9106\\); looked for /nonexistent/installed/knob-pos.png, "
+                       "/nonexistent/build/knob-pos.png");
+  EXPECT_DEATH(load(), "Assertion failed: \\(imgResourceFound\\), function LoadIBitmap");
+}
+
+TEST(EditorFeed, MetersTakeTheEnginesReadingsThroughTheEditorsIndices)
+{
+  EditorRig r;
+  r.Set(kAnalogueOn, 0.0);
+  r.Set(kDyn1Thresh, -30.0);
+  r.Set(kDyn1Ratio, 4.0);
+  r.Set(kEqOutputGain, -6.0);
+  r.Set(kDyn2InputGain, 6.0);
+  std::vector<double> l(512), rr(512), ol, orr;
+  for (int i = 0; i < 512; ++i)
+  {
+    l[i] = 0.5 * std::sin(0.05 * i);
+    rr[i] = 0.25 * std::sin(0.05 * i);
+  }
+  for (int i = 0; i < 40; ++i) r.h.Run(l, rr, ol, orr, 512); // half a second
+  auto value = [&](int idx) { return r.Control(idx)->GetValue(); };
+  for (int i = 0; i < 4; ++i)
+    EXPECT_EQ(value(r.gui->MeterIdx(i)), r.plug->GetPeak((Ostrakon::EPeakMeter) i)) << i;
+  EXPECT_NEAR(value(r.gui->MeterIdx(Ostrakongui::kInputLeft)), 0.5, 1e-3);
+  EXPECT_NEAR(value(r.gui->MeterIdx(Ostrakongui::kInputRight)), 0.25, 1e-3);
+  for (int s = 0; s < 2; ++s)
+    EXPECT_EQ(value(r.gui->Dyn(s)->GainReductionIdx()), r.plug->GetGainReduction(s)) << s;
+  EXPECT_LT(r.plug->GetGainReduction(0), 0.9);
+  EXPECT_EQ(r.plug->GetGainReduction(1), 1.0);
+
+  // Routing 0: dynamics 1, then the EQ 6 dB down at its output, then dynamics 2 6 dB up
+  // at its input. Each panel's meters show its own stage: inputs first, left before right.
+  const int* eq = r.gui->Eq()->MeterIdx();
+  const int* d2 = r.gui->Dyn(1)->MeterIdx();
+  const double eqInL = value(eq[0]), eqInR = value(eq[1]);
+  EXPECT_LT(eqInL, 0.5);
+  EXPECT_NEAR(eqInR / eqInL, 0.5, 0.05);
+  EXPECT_NEAR(value(eq[2]) / eqInL, std::pow(10.0, -6.0 / 20), 1e-3);
+  EXPECT_NEAR(value(eq[3]) / eqInR, std::pow(10.0, -6.0 / 20), 1e-3);
+  EXPECT_NEAR(value(d2[0]) / value(eq[2]), std::pow(10.0, 6.0 / 20), 1e-3);
+  EXPECT_NEAR(value(d2[1]) / value(eq[3]), std::pow(10.0, 6.0 / 20), 1e-3);
+  const int* d1 = r.gui->Dyn(0)->MeterIdx();
+  EXPECT_NEAR(value(d1[0]), 0.5, 1e-3);
+  EXPECT_NEAR(value(d1[2]), eqInL, 1e-9);
+}
+
+TEST(EditorFeed, ARestoredStateArrangesAndGreysTheEditor)
+{
+  EditorRig source;
+  source.Set(kRouting, 2);
+  source.Set(kEqOn, 0.0);
+  source.Set(kDyn2Type, 2);
+  ByteChunk chunk;
+  ASSERT_TRUE(source.plug->SerializeParams(&chunk));
+
+  EditorRig r;
+  ASSERT_GT(r.plug->UnserializeParams(&chunk, 0), 0);
+  EXPECT_EQ(r.gui->Eq()->Background()->GetRECT()->T, 372);
+  EXPECT_EQ(r.gui->Dyn(1)->Background()->GetRECT()->T, 237);
+  EXPECT_TRUE(r.gui->Eq()->Background()->IsGrayed());
+  EXPECT_TRUE(r.gui->Dyn(1)->GetOpto());
+  EXPECT_FALSE(r.gui->Dyn(0)->GetOpto());
+}
+
+TEST(EditorFeed, AReplacedContextIsNoLongerTheEditorsToFollow)
+{
+  EditorRig r;
+  r.plug->AttachGraphics(new IGraphicsHeadless(r.plug, 460, 640)); // the editor's controls are gone
+  r.plug->GetParam(kRouting)->Set(1.0);
+  r.plug->OnParamChange(kRouting); // must not touch them
+  r.plug->GetParam(kEqOn)->Set(0.0);
+  r.plug->OnParamChange(kEqOn);
+  EXPECT_EQ(r.plug->GetRoutingSlot(0), Ostrakon::kStageEq);
+}
+
+// The audio thread posts meter values and dirties every control while the interface
+// thread repaints; ThreadSanitizer judges the pair.
+TEST(EditorFeed, TheAudioThreadPostsWhileTheEditorRepaints)
+{
+  EditorRig r(256);
+  std::vector<double> l(256), rr(256), ol, orr;
+  for (int i = 0; i < 256; ++i) l[i] = rr[i] = 0.8 * std::sin(0.1 * i);
+  r.Settle();
+  std::atomic<bool> done{false};
+  std::thread audio([&] {
+    for (int i = 0; i < 400; ++i) r.h.Run(l, rr, ol, orr, 256);
+    done = true;
+  });
+  int repaints = 0;
+  while (!done.load() || repaints < 10)
+  {
+    r.g->RepaintDirty();
+    ++repaints;
+  }
+  audio.join();
+  r.Tick();
+  EXPECT_GT(r.gui->Meter(0)->GetLevel(), 0.5);
+}
