@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Set-up, build and run in one step on a fresh Debian 12 machine.
 #   ./do demo [DIR]   build the renderer and render the demo signals into DIR (default demo-out)
-#   ./do test         build everything, run the tests, then again under ASan/UBSan
+#   ./do test         build everything, run the tests, then again under ASan/UBSan, then
+#                     the tests that use threads under TSan
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -42,6 +43,13 @@ case "${1:-}" in
     build build-asan -DCMAKE_BUILD_TYPE=Debug -DOSTRAKON_SANITIZE=ON -DOSTRAKON_BENCH=OFF
     ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
       ctest --test-dir build-asan --output-on-failure -j"$jobs"
+    # Only the threaded test binaries. Address-space randomisation off where allowed:
+    # some kernels randomise more than ThreadSanitizer's fixed layout tolerates.
+    build build-tsan -DCMAKE_BUILD_TYPE=Release -DOSTRAKON_THREAD_SANITIZE=ON -DOSTRAKON_BENCH=OFF
+    norandom=()
+    setarch "$(uname -m)" -R true 2>/dev/null && norandom=(setarch "$(uname -m)" -R)
+    TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+      "${norandom[@]}" ctest --test-dir build-tsan --output-on-failure -j"$jobs"
     ;;
   *)
     echo "usage: ./do demo [DIR] | ./do test" >&2

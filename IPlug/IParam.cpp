@@ -13,6 +13,8 @@ int TruncToInt(double v)
   return (int) v;
 }
 
+double DBToAmp(double dB) { return std::exp(dB * 0.1151292546497); }
+
 void CopyBounded(char* dst, const char* src, int size)
 {
   if (!src) src = "";
@@ -86,7 +88,7 @@ void IParam::SetShape(double shape)
 
 int IParam::Int() const { return TruncToInt(mValue); }
 
-double IParam::DBToAmp() const { return std::exp(mValue * 0.1151292546497); }
+double IParam::DBToAmp() const { return ::DBToAmp(mValue); }
 
 void IParam::SetNormalized(double normalizedValue)
 {

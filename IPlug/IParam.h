@@ -106,5 +106,8 @@ private:
 // where the cast itself would be undefined.
 int TruncToInt(double v);
 
+// A value in decibels as a linear gain factor: what IParam::DBToAmp reads.
+double DBToAmp(double dB);
+
 // Copies at most size - 1 characters and always terminates; size must be > 0.
 void CopyBounded(char* dst, const char* src, int size);

@@ -120,6 +120,22 @@ UInt32 SetPropertySize(AudioUnitPropertyID propID)
   }
 }
 
+// Properties that change what the render call reads (rates, sizes, formats, inputs) or
+// re-initialise the plug-in: set only between blocks.
+bool ReconfiguresRender(AudioUnitPropertyID propID)
+{
+  switch (propID)
+  {
+    case kAudioUnitProperty_MakeConnection:
+    case kAudioUnitProperty_SampleRate:
+    case kAudioUnitProperty_StreamFormat:
+    case kAudioUnitProperty_MaximumFramesPerSlice:
+    case kAudioUnitProperty_BypassEffect:
+    case kAudioUnitProperty_SetRenderCallback: return true;
+    default: return false;
+  }
+}
+
 // An AudioBufferList with room for kMaxBusChannels buffers, on the stack.
 struct LocalBufferList
 {
@@ -405,6 +421,7 @@ ComponentResult IPlugAU::Dispatch(ComponentParameters* params)
 
     case kAudioUnitInitializeSelect:
     {
+      IRenderGate::Reinit hold(GetRenderGate());
       if (!CheckLegalIO()) return badComponentSelector;
       mActive = true;
       mLastRenderSampleTime = -1.0;
@@ -414,6 +431,7 @@ ComponentResult IPlugAU::Dispatch(ComponentParameters* params)
     }
     case kAudioUnitUninitializeSelect:
     {
+      IRenderGate::Reinit hold(GetRenderGate());
       mActive = false;
       OnActivate(false);
       return noErr;
@@ -443,8 +461,15 @@ ComponentResult IPlugAU::Dispatch(ComponentParameters* params)
     case kAudioUnitSetPropertySelect:
     {
       UInt32 dataSize = Arg<UInt32>(params, 4);
-      return SetProperty(Arg<AudioUnitPropertyID>(params, 0), Arg<AudioUnitScope>(params, 1),
-                         Arg<AudioUnitElement>(params, 2), &dataSize, Arg<const void*>(params, 3));
+      const AudioUnitPropertyID propID = Arg<AudioUnitPropertyID>(params, 0);
+      if (ReconfiguresRender(propID))
+      {
+        IRenderGate::Reinit hold(GetRenderGate());
+        return SetProperty(propID, Arg<AudioUnitScope>(params, 1), Arg<AudioUnitElement>(params, 2), &dataSize,
+                           Arg<const void*>(params, 3));
+      }
+      return SetProperty(propID, Arg<AudioUnitScope>(params, 1), Arg<AudioUnitElement>(params, 2), &dataSize,
+                         Arg<const void*>(params, 3));
     }
     case kAudioUnitGetParameterSelect:
       return GetParamProc(this, Arg<AudioUnitParameterID>(params, 0), Arg<AudioUnitScope>(params, 1),
@@ -455,6 +480,7 @@ ComponentResult IPlugAU::Dispatch(ComponentParameters* params)
                           Arg<UInt32>(params, 4));
     case kAudioUnitResetSelect:
     {
+      IRenderGate::Reinit hold(GetRenderGate());
       Reset();
       // A host that starts again from an earlier time stamp gets fresh input.
       mLastRenderSampleTime = -1.0;
@@ -499,6 +525,7 @@ ComponentResult IPlugAU::Dispatch(ComponentParameters* params)
                         Arg<AudioBufferList*>(params, 4));
     case kAudioUnitAddRenderNotifySelect:
     {
+      IRenderGate::Reinit hold(GetRenderGate());
       AURenderCallbackStruct cb = {Arg<AURenderCallback>(params, 0), Arg<void*>(params, 1)};
       if (!cb.inputProc) return paramErr;
       if (!mRenderNotify.Add(cb)) return memFullErr;
@@ -506,6 +533,7 @@ ComponentResult IPlugAU::Dispatch(ComponentParameters* params)
     }
     case kAudioUnitRemoveRenderNotifySelect:
     {
+      IRenderGate::Reinit hold(GetRenderGate());
       AURenderCallback proc = Arg<AURenderCallback>(params, 0);
       const int n = mRenderNotify.GetSize();
       AURenderCallbackStruct* list = mRenderNotify.Get();
@@ -1295,6 +1323,10 @@ OSStatus IPlugAU::RenderProc(void* plug, AudioUnitRenderActionFlags*, const Audi
 {
   IPlugAU* _this = (IPlugAU*) plug;
   if (!_this || !timeStamp || !bufferList) return kAudioUnitErr_InvalidPropertyValue;
+  // Nothing this call reads is reconfigured under it: while a re-initialisation holds
+  // the gate the block is refused, as a unit being reconfigured refuses it.
+  IRenderGate::Block block(_this->GetRenderGate());
+  if (!block.Entered()) return kAudioUnitErr_CannotDoInCurrentContext;
   if (!(timeStamp->mFlags & kAudioTimeStampSampleTimeValid) ||
       outputBus >= (UInt32) _this->mOutBuses.GetSize() || nFrames > (UInt32) _this->GetBlockSize())
     return kAudioUnitErr_InvalidPropertyValue;
@@ -1533,6 +1565,8 @@ bool IPlugAU::ResizeAUScratch(int blockSize)
 
 void IPlugAU::SetBlockSize(int blockSize)
 {
+  // The scratch arrays move: no block may be using them.
+  IRenderGate::Reinit hold(GetRenderGate());
   if (blockSize < 0) blockSize = 0;
   // Without room for the block, no block is accepted rather than one that overruns.
   if (!ResizeAUScratch(blockSize))

@@ -4,7 +4,9 @@
 // state exchange with the host, notifications and host services.
 //
 // Nothing the host calls throws: a bad request is answered with a status code. The
-// render call allocates nothing, and through the fast-dispatch address takes no lock.
+// render call allocates nothing, and through the fast-dispatch address takes no lock;
+// one that arrives while the unit is being reconfigured (rate, sizes, formats, inputs,
+// initialise, reset) is refused with kAudioUnitErr_CannotDoInCurrentContext.
 
 #include "IPlug/IPlugBase.h"
 #include "IPlug/IPlugInstanceInfo.h"

@@ -363,6 +363,8 @@ bool IPlugBase::EnsureScratch(int nFrames)
 
 void IPlugBase::SetBlockSize(int blockSize)
 {
+  // The scratch buffers move: no block may be using them.
+  IRenderGate::Reinit hold(&mRenderGate);
   if (blockSize < 0) blockSize = 0;
   if (blockSize != mBlockSize) ResizeScratch(blockSize);
 }

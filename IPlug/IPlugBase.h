@@ -3,12 +3,34 @@
 // channel layouts and connections, host buffer attachment, the block process entries,
 // rates and the plug-in's recursive lock. Host adapters drive it; the plug-in class
 // overrides its hooks.
+//
+// Threads. A host renders on its audio thread while its other threads (interface,
+// automation, state) change parameters, save and restore state and reconfigure.
+//
+// - The audio thread runs the render road: the adapter's render call, the process
+//   entries below and ProcessDoubleReplacing. Through a host's fast path it takes no
+//   lock (through an adapter's entry dispatcher the plug-in lock is held), never waits,
+//   allocates nothing and makes no system call. The adapter holds a block of the
+//   render gate (GetRenderGate) for the whole call and refuses the call when it cannot
+//   have one. Of the editor it touches only IGraphics::SetControlFromPlug and
+//   IGraphics::SetAllControlsDirty.
+// - Parameter changes arrive on any thread, under the plug-in lock (SetParameterFromGUI,
+//   UnserializeParams, OnParamReset, the adapters' parameter calls): the parameter
+//   records, what hosts read back and the editor are updated at once on that thread,
+//   and OnParamChange hands the audio thread its share without a lock (IParamChanges),
+//   which the plug-in applies at the top of its next block. An adapter may change
+//   parameters on the audio thread between blocks; never from inside one.
+// - Re-initialisations (Reset, SetBlockSize, sample-rate and connection changes) run on
+//   any thread but the audio thread's block in progress: they hold the render gate
+//   (IRenderGate::Reinit), which waits for that block to end and refuses blocks until
+//   they are done. While it is held, the holder may touch the audio thread's state.
 
 #include "IPlug/ByteChunk.h"
 #include "IPlug/IMidiMsg.h"
 #include "IPlug/IParam.h"
 #include "IPlug/IPlugVersion.h"
 #include "IPlug/IPreset.h"
+#include "IPlug/IRenderGate.h"
 #include "IPlug/WDL/WDL_Mutex.h"
 #include "IPlug/WDL/WDL_PtrList.h"
 #include "IPlug/WDL/WDL_TypedBuf.h"
@@ -49,6 +71,7 @@ public:
   IPlugBase& operator=(const IPlugBase&) = delete;
 
   // Hooks for the plug-in. The defaults of the first three only take and release the lock.
+  // Reset re-initialises for the sample rate: the caller's thread, never inside a block.
   virtual void Reset();
   virtual void OnParamChange(int paramIdx);
   // inputs and outputs may alias: a plug-in must read a sample before writing it.
@@ -196,6 +219,8 @@ public:
   double GetSamplesPerBeat();
 
   WDL_Mutex* GetMutex() { return &mMutex; }
+  // Keeps the audio thread's blocks and the re-initialisations apart.
+  IRenderGate* GetRenderGate() { return &mRenderGate; }
 
 protected:
   // Where the adapter records what it learnt of the host.
@@ -238,6 +263,7 @@ private:
 
   WDL_PtrList_DeleteOnDestroy<ChannelIO> mChannelIO;
   WDL_Mutex mMutex;
+  IRenderGate mRenderGate;
   char mEffectName[MAX_EFFECT_NAME_LEN];
   char mProductName[MAX_EFFECT_NAME_LEN];
   char mMfrName[MAX_EFFECT_NAME_LEN];

@@ -4,16 +4,15 @@
 
 void VCACompressor::init(int rate)
 {
-  sampleRate = rate;
-  analogue.init(rate, false, 0);
-  oversampleFactor = 2;
-  rmsCoef = std::exp(-1.0 / (0.0825 * rate));
-  OversampledPath::design(upFilter, downFilter, rate, oversampleFactor);
+  initPath(rate);
+  rmsCoef = std::exp(-1.0 / (0.0825 * processingRate()));
+  updateTimeConstants();
 }
 
-void VCACompressor::process(double* buffer, int frames)
+void VCACompressor::updateTimeConstants()
 {
-  OversampledPath::process(*this, buffer, frames);
+  attackCoef = timeConstant(attackMs);
+  releaseCoef = timeConstant(releaseMs);
 }
 
 void VCACompressor::processComp(double* buffer, int frames)

@@ -2,19 +2,16 @@
 
 #include <cmath>
 
-void VintageFETCompressor::init(double rate)
+void VintageFETCompressor::init(int rate)
 {
-  sampleRate = (int) rate;
-  attackCoef = std::exp(-1.0 / (attackMs / 1000.0 * rate));
-  releaseCoef = std::exp(-1.0 / (releaseMs / 1000.0 * rate));
-  analogue.init(sampleRate, true, 1);
-  oversampleFactor = 2;
-  OversampledPath::design(upFilter, downFilter, sampleRate, oversampleFactor);
+  initPath(rate);
+  updateTimeConstants();
 }
 
-void VintageFETCompressor::process(double* buffer, int frames)
+void VintageFETCompressor::updateTimeConstants()
 {
-  OversampledPath::process(*this, buffer, frames);
+  attackCoef = timeConstant(attackMs);
+  releaseCoef = timeConstant(releaseMs);
 }
 
 void VintageFETCompressor::processComp(double* buffer, int frames)

@@ -8,26 +8,14 @@ namespace
 double coef(int rate, double t) { return (double) expf((float) (-1.0 / ((double) rate * t))); }
 } // namespace
 
-void VintageOptoCompressor::setRate(int rate)
+void VintageOptoCompressor::init(int rate)
 {
-  attackCoef = coef(rate, 0.01);
-  fastReleaseCoef = coef(rate, 0.06);
-  slowReleaseCoef = coef(rate, 0.6);
-  sideChain.SetupFast(1000.0 / (double) rate, 6.0, 0.5);
-}
-
-void VintageOptoCompressor::init(double rate)
-{
-  sampleRate = (int) rate;
-  setRate(sampleRate);
-  analogue.init(sampleRate, true, 2);
-  oversampleFactor = 2;
-  OversampledPath::design(upFilter, downFilter, sampleRate, oversampleFactor);
-}
-
-void VintageOptoCompressor::process(double* buffer, int frames)
-{
-  OversampledPath::process(*this, buffer, frames);
+  initPath(rate);
+  const int r = processingRate();
+  attackCoef = coef(r, 0.01);
+  fastReleaseCoef = coef(r, 0.06);
+  slowReleaseCoef = coef(r, 0.6);
+  sideChain.SetupFast(1000.0 / (double) r, 6.0, 0.5);
 }
 
 void VintageOptoCompressor::processComp(double* buffer, int frames)

@@ -2,6 +2,12 @@
 
 #include <cmath>
 
+void analog_eq::init(int rate)
+{
+  sampleRate = rate;
+  analogue.init(rate);
+}
+
 void analog_eq::setSmoothing(double c)
 {
   for (Smoother* s : {&sFilterFreq, &sFilterGain, &sFilterQ, &sHpFreq, &sLpFreq, &sHighShelfFreq,

@@ -28,6 +28,10 @@ public:
   analog_eq() = default;
   virtual ~analog_eq() = default;
 
+  // The rate the targets are normalised to, and the analogue block for it with the
+  // tolerances it holds. The filters keep their designs and histories until the
+  // targets move.
+  void init(int sampleRate);
   // frames interleaved stereo frames in place; a negative count does nothing.
   void process(double* buffer, int frames);
   virtual void setStereo(bool stereo) { isStereo = stereo; }
@@ -67,7 +71,7 @@ public:
   int lastFrames = 0;
   Dsp::CascadeChain chain; // the block's running stages, in signal order
   bool analogueOn = false;
-  analogue_block analogue;
+  analogue_block analogue{analogue_block::kModeClean, false};
   bool isStereo = false;
 
 private:

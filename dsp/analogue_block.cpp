@@ -6,30 +6,42 @@
 #include <cmath>
 #include <cstdlib>
 
-void analogue_block::init(int rate, bool flagArg, int mode)
+analogue_block::Tolerances analogue_block::drawTolerances()
+{
+  srand((unsigned) AnalogueClock::Now());
+  Tolerances t;
+  t.first = (double) (rand() % 500 + 1) / 100.0;
+  t.second = (double) (rand() % 500 + 1) / 100.0;
+  return t;
+}
+
+void analogue_block::init(int rate)
 {
   isStereo = false;
-  flag = flagArg;
   const double r = (double) (10.0f / (float) rate);
   const double p = std::exp(-2.0 * 3.141592653589793 * r);
-
-  // Every block initialised within the same second draws the same tolerances.
-  srand((unsigned) AnalogueClock::Now());
-  tolerance1 = (double) (rand() % 500 + 1) / 100.0;
-  tolerance2 = (double) (rand() % 500 + 1) / 100.0;
 
   sampleRate = rate;
   dcBlocker.b0 = (1.0 + p) / 2.0;
   dcBlocker.b1 = -(1.0 + p) / 2.0;
   dcBlocker.a1 = p;
 
+  double even = 0.5, second = 0.0, trimL = tolerance1, trimR = tolerance2;
   switch (mode)
   {
-    case 0: sat.init(rate, 0.005, 0.0, tolerance1, tolerance2); break;
-    case 1: sat.init(rate, 0.5, 0.0, tolerance2, tolerance1); break;
-    case 2: sat.init(rate, 0.5, 1.0, tolerance1, tolerance2); break;
-    default: break;
+    case kModeClean: even = 0.005; break;
+    case kModeFet:
+      trimL = tolerance2;
+      trimR = tolerance1;
+      break;
+    case kModeOpto: second = 1.0; break;
+    default: return; // an unknown colour leaves the saturator as it was
   }
+  sat.evenAmount = even;
+  sat.secondAmount = second;
+  sat.trimLeft = trimL;
+  sat.trimRight = trimR;
+  sat.init(rate);
 }
 
 void analogue_block::process(double* buffer, int frames)

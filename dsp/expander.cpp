@@ -2,6 +2,25 @@
 
 #include <cmath>
 
+void expander::init(int rate)
+{
+  sampleRate = rate;
+  // A one-pole smoother at 12.12 Hz, the ratio in single precision.
+  const double p = std::pow(2.718281828459045, -6.283185307179586 * (double) (12.12f / (float) rate));
+  msFilter.b0 = 1.0 - p;
+  msFilter.b1 = 0.0;
+  msFilter.a1 = p;
+  updateTimeConstants();
+}
+
+void expander::updateTimeConstants()
+{
+  // The product of rate and seconds is single precision.
+  const float rate = (float) sampleRate;
+  attackCoef = std::exp(-1.0 / (double) (rate * (attackMs / 1000.0f)));
+  releaseCoef = std::exp(-1.0 / (double) (rate * (releaseMs / 1000.0f)));
+}
+
 void expander::process(double* buffer, int frames)
 {
   double g = gain, env = envelope;

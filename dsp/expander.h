@@ -1,7 +1,8 @@
 #pragma once
 // Downward expander: the mid signal's mean square through a 12.12 Hz one-pole,
 // its root smoothed with attack and release, attenuates below the threshold.
-// A plain record; the engine writes every setting directly.
+// A plain record: the engine writes the settings, init and updateTimeConstants
+// derive what follows from them.
 
 struct expander
 {
@@ -24,6 +25,11 @@ struct expander
   float attackMs = 1.0f;
   float releaseMs = 100.0f;
 
+  // The detector's one-pole and the time constants for a sample rate; the detector's
+  // history is kept.
+  void init(int sampleRate);
+  // attackCoef and releaseCoef from attackMs and releaseMs at the sample rate.
+  void updateTimeConstants();
   // Expands interleaved stereo frames in place.
   void process(double* buffer, int frames);
 };

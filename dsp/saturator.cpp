@@ -1,8 +1,7 @@
 #include "dsp/saturator.h"
 
-void saturator::init(int, double even, double second, double trimL, double trimR)
+void saturator::init(int)
 {
-  // The cutoff is a fraction of whatever the rate is, so the rate does not enter.
   Dsp::Spec spec;
   spec.order = 4;
   spec.sampleRate = 1.0;
@@ -10,33 +9,29 @@ void saturator::init(int, double even, double second, double trimL, double trimR
   spec.passbandRippleDb = 0.5;
   shapeFilter.Reset();
   shapeFilter.Setup(spec);
-  evenAmount = even;
-  secondAmount = second;
-  trimLeft = trimL;
-  trimRight = trimR;
   isStereo = false;
 }
 
-void saturator::shape(double* buffer, int frames, bool stereo)
+void saturator::process(double* buffer, int frames)
 {
   // The copy holds kMaxFrames; a longer block is shaped piece by piece, which the
   // filter's carried history makes identical to one pass.
   while (frames > kMaxFrames)
   {
-    shapePiece(buffer, kMaxFrames, stereo);
+    processPiece(buffer, kMaxFrames);
     buffer += 2 * kMaxFrames;
     frames -= kMaxFrames;
   }
-  if (frames > 0) shapePiece(buffer, frames, stereo);
+  if (frames > 0) processPiece(buffer, frames);
 }
 
-void saturator::shapePiece(double* buffer, int frames, bool stereo)
+void saturator::processPiece(double* buffer, int frames)
 {
   const int n = 2 * frames;
   for (int i = 0; i < n; ++i) scratch[i] = buffer[i];
   shapeFilter.ProcessI((size_t) frames, scratch);
 
-  if (stereo)
+  if (isStereo)
   {
     const double gl = trimGainLeft(), gr = trimGainRight();
     for (int i = 0; i < n; i += 2)

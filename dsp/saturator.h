@@ -1,7 +1,7 @@
 #pragma once
 // Harmonic generator of the analogue block: a seventh-order polynomial of a
 // band-limited copy of the signal, added to the dry signal. The analogue block
-// runs the shaping through these members.
+// writes the amounts and trims and runs the shaping through these members.
 
 #include "dsp/DspFilter.h"
 
@@ -13,13 +13,14 @@ public:
   saturator() = default;
   virtual ~saturator() = default;
 
-  // second is kept for the owner's reference and changes no processing.
-  void init(int sampleRate, double even, double second, double trimL, double trimR);
+  // Designs the shaping filter and clears the stereo flag; the filter history is kept.
+  // The cutoff is a fixed fraction of whatever the rate is, so the rate does not enter.
+  void init(int sampleRate);
   virtual void setStereo(bool stereo) { isStereo = stereo; }
 
-  // Adds the harmonics of frames interleaved stereo frames in place; stereo scales
-  // the copy's channels by their trims.
-  void shape(double* buffer, int frames, bool stereo);
+  // Adds the harmonics of frames interleaved stereo frames in place, any length; in
+  // stereo the copy's channels are scaled by their trims first.
+  void process(double* buffer, int frames);
 
   // The dry sample x plus the harmonics of the filtered copy v, built from v^2 and v^3.
   // Band-limited to 0.064 fs, so even the seventh harmonic stays below Nyquist.
@@ -39,14 +40,17 @@ public:
   double trimGainLeft() const { return 1.0 + 0.01 * trimLeft; }
   double trimGainRight() const { return 1.0 + 0.01 * trimRight; }
 
-  Dsp::ChebyILowPass<4, 2> shapeFilter;
+  // Settings: weight of the even-order terms, the owner's second amount (no processing
+  // reads it) and the per-channel trims in percent.
   double evenAmount = 0.0;
   double secondAmount = 0.0;
   double trimLeft = 0.0;
   double trimRight = 0.0;
+
+  Dsp::ChebyILowPass<4, 2> shapeFilter;
   bool isStereo = false;
   alignas(16) double scratch[2 * kMaxFrames] = {};
 
 private:
-  void shapePiece(double* buffer, int frames, bool stereo);
+  void processPiece(double* buffer, int frames);
 };

@@ -35,41 +35,23 @@ void GainAndPeaks(double* buffer, int nFrames, double gain, double* peaks)
   peaks[1] = peak[1];
 }
 
-// One-pole factor for a time in ms at a processing rate.
-double TimeCoef(double ms, int rate) { return std::exp(-1.0 / (ms / 1000.0 * rate)); }
+// A knob position a across a time range, in single precision: span * a + minimum.
+float AcrossRange(const DynTimeRange& r, float a) { return (float) (r.maxValue - r.minValue) * a + (float) r.minValue; }
 
-// The expander's factor: the rate-times-seconds product is single precision.
-double ExpanderCoef(int rate, float ms) { return std::exp(-1.0 / (double) ((float) rate * (ms / 1000.0f))); }
+// The FET runs its attack 1.5 times and its release 1.3 times as long as its knobs show.
+constexpr double kFetAttackScale = 1.5;
+constexpr double kFetReleaseScale = 1.3;
 
-int CompressorRate(int sampleRate, bool oversampling, int factor)
+// The fifteen parameters setEqFilters converts are 0 to this.
+constexpr int kLastEqBandParam = kFilterQ;
+
+// The parameters a module law reads as a knob position rather than a value.
+bool ReadsKnobPosition(int paramIdx)
 {
-  return oversampling ? sampleRate * factor : sampleRate;
-}
-
-// A compressor's rate-dependent coefficients and analogue block for the rate it
-// runs at: its sample rate, times the factor while it oversamples.
-void FollowProcessingRate(VintageFETCompressor& c)
-{
-  const int r = CompressorRate(c.sampleRate, c.oversampling, c.oversampleFactor);
-  c.attackCoef = TimeCoef(c.attackMs, r);
-  c.releaseCoef = TimeCoef(c.releaseMs, r);
-  c.analogue.init(r, true, 1);
-}
-
-void FollowProcessingRate(VCACompressor& c)
-{
-  const int r = CompressorRate(c.sampleRate, c.oversampling, c.oversampleFactor);
-  c.rmsCoef = std::exp(-1.0 / (r * 0.0825));
-  c.attackCoef = TimeCoef(c.attackMs, r);
-  c.releaseCoef = TimeCoef(c.releaseMs, r);
-  c.analogue.init(r, false, 0);
-}
-
-void FollowProcessingRate(VintageOptoCompressor& c)
-{
-  const int r = CompressorRate(c.sampleRate, c.oversampling, c.oversampleFactor);
-  c.setRate(r);
-  c.analogue.init(r, true, 2);
+  for (const SlotParams& sp : kSlot)
+    if (paramIdx == sp.thresh || paramIdx == sp.attack || paramIdx == sp.release || paramIdx == sp.ratio)
+      return true;
+  return false;
 }
 } // namespace
 
@@ -78,7 +60,12 @@ Ostrakon::Ostrakon(const IPlugInstanceInfo& instanceInfo)
               kOstrakonMfrName, kOstrakonVersion, kOstrakonUniqueID, kOstrakonMfrID,
               kOstrakonLatency, false, false, false)
 {
-  for (int i = 0; i < kNumParams; ++i) InitOstrakonParam(GetParam(i), kOstrakonParams[i]);
+  for (int i = 0; i < kNumParams; ++i)
+  {
+    IParam* param = GetParam(i);
+    InitOstrakonParam(param, kOstrakonParams[i]);
+    mReceived[i] = ReadsKnobPosition(i) ? param->GetNormalized() : param->Value();
+  }
   CreateEditor();
 }
 
@@ -86,43 +73,114 @@ Ostrakon::~Ostrakon() = default;
 
 void Ostrakon::Reset()
 {
+  // No block runs meanwhile, so the audio thread's state is this thread's until the end;
+  // changes still waiting for a block are taken first, in the order they were made.
+  IRenderGate::Reinit hold(GetRenderGate());
+  ApplyParamChanges();
+
   const int sr = (int) GetSampleRate();
-  const float fsr = (float) sr;
-  // The expanders' 12.12 Hz mean-square smoother.
-  const double a = std::pow(2.718281828459045, -6.283185307179586 * (double) (12.12f / fsr));
-
-  mEq.sampleRate = sr;
-  mEq.analogue.init(sr, false, 0);
+  mEq.analogue.setTolerances(analogue_block::drawTolerances());
+  mEq.init(sr);
   setEqFilters();
-
   for (int s = 0; s < 2; ++s)
   {
+    mVCA[s].analogue.setTolerances(analogue_block::drawTolerances());
     mVCA[s].init(sr);
-    mFET[s].init((double) sr);
-    mOpto[s].init((double) sr);
-    // init works at the base rate and leaves the VCA's attack and release alone, so
-    // an oversampling compressor, or a VCA after a rate change, would run with time
-    // constants for another rate.
-    if (mVCA[s].oversampling)
-      FollowProcessingRate(mVCA[s]);
-    else
-    {
-      mVCA[s].attackCoef = TimeCoef(mVCA[s].attackMs, sr);
-      mVCA[s].releaseCoef = TimeCoef(mVCA[s].releaseMs, sr);
-    }
-    if (mFET[s].oversampling) FollowProcessingRate(mFET[s]);
-    if (mOpto[s].oversampling) FollowProcessingRate(mOpto[s]);
-    expander& x = mExpander[s];
-    x.sampleRate = sr;
-    x.attackCoef = std::exp(-1.0 / (double) (x.attackMs / 1000.0f * fsr));
-    x.releaseCoef = std::exp(-1.0 / (double) (x.releaseMs / 1000.0f * fsr));
-    x.msFilter.b0 = 1.0 - a;
-    x.msFilter.b1 = 0.0;
-    x.msFilter.a1 = a;
+    mFET[s].analogue.setTolerances(analogue_block::drawTolerances());
+    mFET[s].init(sr);
+    mOpto[s].analogue.setTolerances(analogue_block::drawTolerances());
+    mOpto[s].init(sr);
+    mExpander[s].init(sr);
   }
 }
 
-// ----- parameter changes -----
+// ----- parameter changes: the changing thread's share -----
+
+void Ostrakon::OnParamChange(int paramIdx)
+{
+  IParam* param = GetParam(paramIdx);
+  if (param)
+  {
+    switch (paramIdx)
+    {
+      case kDyn1Type: OnType(0); break;
+      case kDyn2Type: OnType(1); break;
+      case kOversampling: DrawOversamplingTolerances(); break;
+      default: break;
+    }
+    // The editor follows on this thread, at once, like the records: greying, the
+    // panels' order.
+    FollowInEditor(paramIdx, param);
+  }
+
+  // The audio thread's share, for the start of its next block. Every change, even of an
+  // unknown index, renews the EQ targets from the EQ parameters as they now stand, so
+  // their values travel with it.
+  for (int i = 0; i <= kLastEqBandParam; ++i) mChanges.Post(i, GetParam(i)->Value());
+  if (param && paramIdx > kLastEqBandParam)
+    mChanges.Post(paramIdx, ReadsKnobPosition(paramIdx) ? param->GetNormalized() : param->Value());
+}
+
+void Ostrakon::OnType(int s)
+{
+  // The knobs keep their positions; only the displayed range follows the type.
+  IParam* attack = GetParam(kSlot[s].attack);
+  IParam* release = GetParam(kSlot[s].release);
+  const double tA = attack->GetNormalized(), tR = release->GetNormalized();
+  const int type = GetParam(kSlot[s].type)->Int();
+  if (type >= 0 && type < kNumDynTypes && kDynTimeRanges[type].ranged)
+  {
+    const DynTimeRange& a = kDynTimeRanges[type].attack;
+    const DynTimeRange& r = kDynTimeRanges[type].release;
+    // From the table, not GetNameForHost: InitDouble would copy the name onto itself.
+    attack->InitDouble(kOstrakonParams[kSlot[s].attack].name, a.defaultValue, a.minValue, a.maxValue, a.step,
+                       "ms");
+    release->InitDouble(kOstrakonParams[kSlot[s].release].name, r.defaultValue, r.minValue, r.maxValue,
+                        r.step, "ms");
+  }
+  attack->SetNormalized(tA);
+  release->SetNormalized(tR);
+}
+
+void Ostrakon::DrawOversamplingTolerances()
+{
+  for (auto& type : mSwitchTolerances)
+    for (auto& slot : type)
+    {
+      const analogue_block::Tolerances t = analogue_block::drawTolerances();
+      slot[0].store(t.first, std::memory_order_relaxed);
+      slot[1].store(t.second, std::memory_order_relaxed);
+    }
+}
+
+// ----- parameter changes: the audio thread's share -----
+
+void Ostrakon::ApplyParamChanges()
+{
+  if (mChanges.Collect([this](int idx, double received) { ApplyChange(idx, received); })) setEqFilters();
+}
+
+void Ostrakon::ApplyChange(int paramIdx, double x)
+{
+  mReceived[paramIdx] = x;
+  switch (paramIdx)
+  {
+    case kDyn1Thresh: OnThreshold(0, x); break;
+    case kDyn2Thresh: OnThreshold(1, x); break;
+    case kDyn1Attack: OnAttack(0, x); break;
+    case kDyn2Attack: OnAttack(1, x); break;
+    case kDyn1Release: OnRelease(0, x); break;
+    case kDyn2Release: OnRelease(1, x); break;
+    case kDyn1Ratio: OnRatio(0, x); break;
+    case kDyn2Ratio: OnRatio(1, x); break;
+    case kRouting: SetRouting(TruncToInt(x)); break;
+    case kInputGain: mInputGain = DBToAmp(x); break;
+    case kOutputGain: mOutputGain = DBToAmp(x); break;
+    case kAnalogueOn: OnAnalogue(x >= 0.5); break;
+    case kOversampling: OnOversampling(x != 0.0); break;
+    default: break; // the rest is read from mReceived block by block
+  }
+}
 
 void Ostrakon::OnThreshold(int s, double t)
 {
@@ -135,36 +193,35 @@ void Ostrakon::OnThreshold(int s, double t)
   mExpander[s].threshold = std::pow(10.0, (double) (u * -40.0f / 20.0f));
 }
 
+// Each module maps the knob position across its own type's range, whichever type the
+// slot shows.
 void Ostrakon::OnAttack(int s, double t)
 {
   const float a = (float) t;
   VCACompressor& vca = mVCA[s];
-  vca.attackMs = 29.0f * a + 1.0f;
-  vca.attackCoef =
-      TimeCoef(vca.attackMs, CompressorRate(vca.sampleRate, vca.oversampling, vca.oversampleFactor));
+  vca.attackMs = AcrossRange(kDynTimeRanges[kDynVCA].attack, a);
+  vca.updateTimeConstants();
   VintageFETCompressor& fet = mFET[s];
-  fet.attackMs = ((double) a * 0.78 + 0.02) * 1.5;
-  fet.attackCoef =
-      TimeCoef(fet.attackMs, CompressorRate(fet.sampleRate, fet.oversampling, fet.oversampleFactor));
+  const DynTimeRange& f = kDynTimeRanges[kDynFET].attack;
+  fet.attackMs = ((double) a * (f.maxValue - f.minValue) + f.minValue) * kFetAttackScale;
+  fet.updateTimeConstants();
   expander& x = mExpander[s];
-  x.attackMs = 29.0f * a + 1.0f;
-  x.attackCoef = ExpanderCoef(x.sampleRate, x.attackMs);
+  x.attackMs = AcrossRange(kDynTimeRanges[kDynExpander].attack, a);
+  x.updateTimeConstants();
 }
 
 void Ostrakon::OnRelease(int s, double t)
 {
   const float a = (float) t;
   VCACompressor& vca = mVCA[s];
-  vca.releaseMs = 3900.0f * a + 100.0f;
-  vca.releaseCoef =
-      TimeCoef(vca.releaseMs, CompressorRate(vca.sampleRate, vca.oversampling, vca.oversampleFactor));
+  vca.releaseMs = AcrossRange(kDynTimeRanges[kDynVCA].release, a);
+  vca.updateTimeConstants();
   VintageFETCompressor& fet = mFET[s];
-  fet.releaseMs = (double) (1150.0f * a + 50.0f) * 1.3;
-  fet.releaseCoef =
-      TimeCoef(fet.releaseMs, CompressorRate(fet.sampleRate, fet.oversampling, fet.oversampleFactor));
+  fet.releaseMs = (double) AcrossRange(kDynTimeRanges[kDynFET].release, a) * kFetReleaseScale;
+  fet.updateTimeConstants();
   expander& x = mExpander[s];
-  x.releaseMs = 950.0f * a + 50.0f;
-  x.releaseCoef = ExpanderCoef(x.sampleRate, x.releaseMs);
+  x.releaseMs = AcrossRange(kDynTimeRanges[kDynExpander].release, a);
+  x.updateTimeConstants();
 }
 
 void Ostrakon::OnRatio(int s, double t)
@@ -175,33 +232,15 @@ void Ostrakon::OnRatio(int s, double t)
   mExpander[s].ratio = 19.0f * a + 1.0f;
 }
 
-void Ostrakon::OnType(int s)
+void Ostrakon::SetRouting(int routing)
 {
-  // The knobs keep their positions; only the displayed range follows the type.
-  IParam* attack = GetParam(kSlot[s].attack);
-  IParam* release = GetParam(kSlot[s].release);
-  const double tA = attack->GetNormalized(), tR = release->GetNormalized();
-  // From the table, not GetNameForHost: InitDouble would copy the name onto itself.
-  const char* attackName = kOstrakonParams[kSlot[s].attack].name;
-  const char* releaseName = kOstrakonParams[kSlot[s].release].name;
-  switch (GetParam(kSlot[s].type)->Int())
+  switch (routing)
   {
-    case 0:
-      attack->InitDouble(attackName, 1.0, 1.0, 30.0, 0.1, "ms");
-      release->InitDouble(releaseName, 100.0, 100.0, 4000.0, 0.1, "ms");
-      break;
-    case 1:
-      attack->InitDouble(attackName, 0.02, 0.02, 0.8, 0.01, "ms");
-      release->InitDouble(releaseName, 50.0, 50.0, 1200.0, 0.1, "ms");
-      break;
-    case 3:
-      attack->InitDouble(attackName, 1.0, 1.0, 30.0, 0.1, "ms");
-      release->InitDouble(releaseName, 50.0, 50.0, 1000.0, 0.1, "ms");
-      break;
+    case 0: mRouting[0] = kStageDyn1; mRouting[1] = kStageEq; mRouting[2] = kStageDyn2; break;
+    case 1: mRouting[0] = kStageEq; mRouting[1] = kStageDyn1; mRouting[2] = kStageDyn2; break;
+    case 2: mRouting[0] = kStageDyn1; mRouting[1] = kStageDyn2; mRouting[2] = kStageEq; break;
     default: break;
   }
-  attack->SetNormalized(tA);
-  release->SetNormalized(tR);
 }
 
 void Ostrakon::OnAnalogue(bool on)
@@ -214,64 +253,23 @@ void Ostrakon::OnAnalogue(bool on)
 
 void Ostrakon::OnOversampling(bool on)
 {
-  for (VintageFETCompressor& c : mFET)
-  {
+  // Each compressor sets itself up again for its new processing rate, with the
+  // tolerances drawn when the switch was made.
+  auto follow = [&](auto& c, int type, int slot) {
+    const std::atomic<double>* t = mSwitchTolerances[type][slot];
     c.oversampling = on;
-    FollowProcessingRate(c);
-  }
-  for (VCACompressor& c : mVCA)
-  {
-    c.oversampling = on;
-    FollowProcessingRate(c);
-  }
-  for (VintageOptoCompressor& c : mOpto)
-  {
-    c.oversampling = on;
-    FollowProcessingRate(c);
-  }
-}
-
-void Ostrakon::OnParamChange(int paramIdx)
-{
-  if (IParam* param = GetParam(paramIdx))
-  {
-    const double t = param->GetNormalized();
-    switch (paramIdx)
-    {
-      case kDyn1Thresh: OnThreshold(0, t); break;
-      case kDyn2Thresh: OnThreshold(1, t); break;
-      case kDyn1Attack: OnAttack(0, t); break;
-      case kDyn2Attack: OnAttack(1, t); break;
-      case kDyn1Release: OnRelease(0, t); break;
-      case kDyn2Release: OnRelease(1, t); break;
-      case kDyn1Ratio: OnRatio(0, t); break;
-      case kDyn2Ratio: OnRatio(1, t); break;
-      case kDyn1Type: OnType(0); break;
-      case kDyn2Type: OnType(1); break;
-      case kRouting:
-        switch (param->Int())
-        {
-          case 0: mRouting[0] = kStageDyn1; mRouting[1] = kStageEq; mRouting[2] = kStageDyn2; break;
-          case 1: mRouting[0] = kStageEq; mRouting[1] = kStageDyn1; mRouting[2] = kStageDyn2; break;
-          case 2: mRouting[0] = kStageDyn1; mRouting[1] = kStageDyn2; mRouting[2] = kStageEq; break;
-          default: break;
-        }
-        break;
-      case kInputGain: mInputGain = param->DBToAmp(); break;
-      case kOutputGain: mOutputGain = param->DBToAmp(); break;
-      case kAnalogueOn: OnAnalogue(param->Bool()); break;
-      case kOversampling: OnOversampling(param->Value() != 0.0); break;
-      default: break;
-    }
-    FollowInEditor(paramIdx, param);
-  }
-  setEqFilters();
+    c.analogue.setTolerances({t[0].load(std::memory_order_relaxed), t[1].load(std::memory_order_relaxed)});
+    c.init(c.sampleRate);
+  };
+  for (int s = 0; s < 2; ++s) follow(mFET[s], kCompFET, s);
+  for (int s = 0; s < 2; ++s) follow(mVCA[s], kCompVCA, s);
+  for (int s = 0; s < 2; ++s) follow(mOpto[s], kCompOpto, s);
 }
 
 void Ostrakon::setEqFilters()
 {
   const float sr = (float) mEq.sampleRate;
-  auto p = [this](int idx) { return (float) GetParam(idx)->Value(); };
+  auto p = [this](int idx) { return (float) mReceived[idx]; };
   // A peaking band's gain rises with its Q; its Q is scaled down.
   auto bandGain = [](float g, float q) { return (double) (float) ((0.125 * q * 0.2 + 1.0) * g); };
   auto bandQ = [](float q) { return (double) (float) (q / 2.2); };
@@ -316,11 +314,11 @@ void Ostrakon::PostMeters(const int controls[kNumPeakMeters], const double peaks
 void Ostrakon::processEq(double* buffer, int nFrames)
 {
   // Off bypasses the whole stage, gains included, and freezes its state.
-  if (GetParam(kEqOn)->Value() == 0.0) return;
+  if (mReceived[kEqOn] == 0.0) return;
   double peaks[kNumPeakMeters];
-  GainAndPeaks(buffer, nFrames, GetParam(kEqInputGain)->DBToAmp(), peaks);
+  GainAndPeaks(buffer, nFrames, DBToAmp(mReceived[kEqInputGain]), peaks);
   mEq.process(buffer, nFrames);
-  GainAndPeaks(buffer, nFrames, GetParam(kEqOutputGain)->DBToAmp(), peaks + 2);
+  GainAndPeaks(buffer, nFrames, DBToAmp(mReceived[kEqOutputGain]), peaks + 2);
   MergePiecePeaks(mEqPeaks, &mEqRan, peaks);
   PostMeters(mMeters.eq, mEqPeaks);
 }
@@ -339,19 +337,19 @@ void Ostrakon::processDyn(double* buffer, int nFrames, int s)
 {
   const SlotParams& sp = kSlot[s & 1];
   s &= 1;
-  if (GetParam(sp.on)->Value() == 0.0)
+  if (mReceived[sp.on] == 0.0)
   {
     mGainReduction[s] = 1.0;
     return;
   }
   double peaks[kNumPeakMeters];
-  GainAndPeaks(buffer, nFrames, GetParam(sp.inGain)->DBToAmp(), peaks);
+  GainAndPeaks(buffer, nFrames, DBToAmp(mReceived[sp.inGain]), peaks);
   // Only the selected module runs; the others keep their state frozen. Over the pieces
   // of one block a compressor reads its smallest gain, the expander its last.
   const bool laterPiece = mLaterPiece && mDynRan[s];
   double reading = mGainReduction[s];
   bool blockMinimum = false;
-  switch (GetParam(sp.type)->Int())
+  switch (TruncToInt(mReceived[sp.type]))
   {
     case 0:
       mVCA[s].process(buffer, nFrames);
@@ -375,7 +373,7 @@ void Ostrakon::processDyn(double* buffer, int nFrames, int s)
     default: break;
   }
   if (!(blockMinimum && laterPiece && mGainReduction[s] < reading)) mGainReduction[s] = reading;
-  GainAndPeaks(buffer, nFrames, GetParam(sp.outGain)->DBToAmp(), peaks + 2);
+  GainAndPeaks(buffer, nFrames, DBToAmp(mReceived[sp.outGain]), peaks + 2);
   MergePiecePeaks(mDynPeaks[s], &mDynRan[s], peaks);
   PostMeters(mMeters.dyn[s], mDynPeaks[s]);
   if (IGraphics* g = GetGUI())
@@ -387,6 +385,7 @@ void Ostrakon::processDyn(double* buffer, int nFrames, int s)
 
 void Ostrakon::ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames)
 {
+  ApplyParamChanges();
   if (NInChannels() >= 2)
   {
     mEq.setStereo(true);
@@ -429,7 +428,7 @@ void Ostrakon::ProcessPiece(double** inputs, double** outputs, int offset, int n
   const double* inL = inputs[0] + offset;
   const double* inR = inputs[1] + offset;
   // Phase reverse and input gain as one factor: -x * g and x * -g are the same bits.
-  const StereoFrame gIn = Splat(GetParam(kRevPhase)->Bool() ? -mInputGain : mInputGain);
+  const StereoFrame gIn = Splat(mReceived[kRevPhase] >= 0.5 ? -mInputGain : mInputGain);
   const StereoFrame zero = Splat(0.0), offsetTiny = Splat(1e-24);
   const StereoFrame ceiling = Splat(kInputCeiling), bottom = Splat(-kInputCeiling);
   StereoFrame peak = {mPeaks[kMeterInL], mPeaks[kMeterInR]};

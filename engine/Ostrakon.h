@@ -2,6 +2,7 @@
 // The channel strip: its identity, 40 parameters, processing modules and the
 // per-block pipeline (input stage, three routed stages, output stage, meters).
 
+#include "IPlug/IParamChanges.h"
 #include "IPlug/IPlugAU.h"
 #include "IPlug/IPlugInstanceInfo.h"
 #include "dsp/VCACompressor.h"
@@ -11,6 +12,7 @@
 #include "dsp/expander.h"
 #include "engine/OstrakonParams.h"
 
+#include <atomic>
 #include <limits>
 #include <memory>
 
@@ -33,8 +35,8 @@ constexpr OSType kOstrakonComponentType = kAudioUnitType_Effect;
 class Ostrakon : public IPlugAU
 {
 public:
-  // Longest piece the pipeline hands its stages; longer blocks are cut into such pieces
-  // so no module runs past its working memory.
+  // Longest piece the pipeline runs at once, the size of its working buffer; longer
+  // blocks are cut into such pieces and meter as one.
   static constexpr int kMaxPieceFrames = 4096;
   // Input after the input gain is held within +-2^20 (about +120 dBFS): far above any
   // real signal, and low enough that every gain of the strip together cannot overflow
@@ -64,9 +66,20 @@ public:
   explicit Ostrakon(const IPlugInstanceInfo& instanceInfo);
   ~Ostrakon() override;
 
+  // Re-initialises every module for the base's sample rate, holding the render gate.
   void Reset() override;
+  // On the thread that made the change: the records (a type re-ranges its slot's time
+  // knobs) at once; the modules, gain factors and routing at the start of the audio
+  // thread's next block.
   void OnParamChange(int paramIdx) override;
+  // Takes the parameter changes handed over since the last block, then processes it.
   void ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames) override;
+
+  // The audio thread's share of the changes handed over since it last looked: module
+  // settings, gain factors, routing, EQ targets. The pipeline calls it at the top of
+  // every block; others only where no block can run meanwhile (holding the render
+  // gate, or before audio starts, as tests and tools do).
+  void ApplyParamChanges();
 
   // Where the engine posts its readings in the graphics context (-1: no control).
   struct MeterControls
@@ -82,7 +95,8 @@ public:
   Ostrakongui* GetEditor() const { return mGui.get(); }
   static constexpr int kEditorWidth = 460, kEditorHeight = 640;
 
-  // The stages of the routing slots (each processes interleaved stereo in place).
+  // The stages of the routing slots (each processes interleaved stereo in place), and
+  // the EQ module's targets from the EQ parameters as the audio thread has them.
   void setEqFilters();
   void processEq(double* buffer, int nFrames);
   void processDyn(double* buffer, int nFrames, int second);
@@ -105,6 +119,17 @@ public:
   expander& Expander(int slot) { return mExpander[slot & 1]; }
 
 private:
+  // The compressors' types, as the oversampling switch takes them in turn.
+  enum ECompressor
+  {
+    kCompFET = 0,
+    kCompVCA,
+    kCompOpto,
+    kNumCompressorTypes
+  };
+
+  void ApplyChange(int paramIdx, double received);
+  void DrawOversamplingTolerances();
   void ProcessPiece(double** inputs, double** outputs, int offset, int nFrames);
   void RunStage(int stage, double* buffer, int nFrames);
   void PostMeters(const int controls[kNumPeakMeters], const double peaks[kNumPeakMeters]);
@@ -115,12 +140,14 @@ private:
   void OnRelease(int slot, double t);
   void OnRatio(int slot, double t);
   void OnType(int slot);
+  void SetRouting(int routing);
   void OnAnalogue(bool on);
   void OnOversampling(bool on);
   // The editor: built and attached by the constructor, kept consistent with every change.
   void CreateEditor();
   void FollowInEditor(int paramIdx, const IParam* param);
 
+  // ----- the audio thread's state, touched by others only under the render gate -----
   analog_eq mEq;
   VCACompressor mVCA[2];
   VintageFETCompressor mFET[2];
@@ -139,7 +166,19 @@ private:
   bool mDynRan[2] = {false, false};
   bool mLaterPiece = false; // the pipeline is past the first piece of a block
   MeterControls mMeters;
+  // Every parameter as the audio thread last received it: its value, or for the
+  // parameters read through a module law (threshold, attack, release, ratio) its knob
+  // position, normalised where the change was made while the ranges were current.
+  double mReceived[kNumParams];
   alignas(16) double mWork[2 * kMaxPieceFrames];
+
+  // ----- the hand-off from the threads that change parameters -----
+  IParamChanges mChanges{kNumParams};
+  // The analogue tolerances for the compressors' next oversampling switch, by type and
+  // slot: drawn where the change is made, as the draw takes the C library's lock.
+  std::atomic<double> mSwitchTolerances[kNumCompressorTypes][2][2] = {};
+
+  // ----- the editor, kept by the threads that change parameters -----
   std::unique_ptr<Ostrakongui> mGui;
 };
 

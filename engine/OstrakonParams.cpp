@@ -10,6 +10,12 @@ constexpr IParam::EParamType D = IParam::kTypeDouble;
 constexpr IParam::EParamType I = IParam::kTypeInt;
 constexpr IParam::EParamType E = IParam::kTypeEnum;
 constexpr IParam::EParamType B = IParam::kTypeBool;
+
+// The time knobs start in the VCA's ranges, type 0 being the default.
+constexpr DynTimeRange kA = kDynTimeRanges[kDynVCA].attack;
+constexpr DynTimeRange kR = kDynTimeRanges[kDynVCA].release;
+static_assert(kA.step == kOstrakonDoubleStep && kR.step == kOstrakonDoubleStep,
+              "the table's double parameters share one step");
 } // namespace
 
 // clang-format off
@@ -33,16 +39,16 @@ const OstrakonParamSpec kOstrakonParams[kNumParams] = {
   {"Eq Input Gain",    D,     0,  -40,    15, "dB", 1.0, true,  nullptr, 0},
   {"Eq Output Gain",   D,     0,  -40,    15, "dB", 1.0, true,  nullptr, 0},
   {"Dyn. 1 Thresh.",   D,     0,  -60,     0, "dB", 2.0, false, nullptr, 0},
-  {"Dyn. 1 Attack",    D,     1,    1,    30, "ms", 2.0, false, nullptr, 0},
-  {"Dyn. 1 Release",   D,   100,  100,  4000, "ms", 2.0, false, nullptr, 0},
+  {"Dyn. 1 Attack",    D, kA.defaultValue, kA.minValue, kA.maxValue, "ms", 2.0, false, nullptr, 0},
+  {"Dyn. 1 Release",   D, kR.defaultValue, kR.minValue, kR.maxValue, "ms", 2.0, false, nullptr, 0},
   {"Dyn. 1 Ratio",     D,     1,    1,    20, "",   2.0, false, nullptr, 0},
   {"Dyn. 1 On/Off",    B,     1,    0,     1, "",   1.0, false, nullptr, 0},
   {"Dyn. 1 Type",      E,     0,    0,     3, "",   1.0, false, kDynTypeTexts, 4},
   {"Dyn1 Input Gain",  D,     0,  -40,    15, "dB", 1.0, true,  nullptr, 0},
   {"Dyn1 Output Gain", D,     0,  -40,    15, "dB", 1.0, true,  nullptr, 0},
   {"Dyn. 2 Thresh.",   D,     0,  -60,     0, "dB", 2.0, false, nullptr, 0},
-  {"Dyn. 2 Attack",    D,     1,    1,    30, "ms", 2.0, false, nullptr, 0},
-  {"Dyn. 2 Release",   D,   100,  100,  4000, "ms", 2.0, false, nullptr, 0},
+  {"Dyn. 2 Attack",    D, kA.defaultValue, kA.minValue, kA.maxValue, "ms", 2.0, false, nullptr, 0},
+  {"Dyn. 2 Release",   D, kR.defaultValue, kR.minValue, kR.maxValue, "ms", 2.0, false, nullptr, 0},
   {"Dyn. 2 Ratio",     D,     1,    1,    20, "",   2.0, false, nullptr, 0},
   {"Dyn. 2 On/Off",    B,     1,    0,     1, "",   1.0, false, nullptr, 0},
   {"Dyn. 2 Type",      E,     0,    0,     3, "",   1.0, false, kDynTypeTexts, 4},

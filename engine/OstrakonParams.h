@@ -65,6 +65,41 @@ struct OstrakonParamSpec
 
 extern const OstrakonParamSpec kOstrakonParams[kNumParams];
 
+// The values of "Dyn. 1 Type" and "Dyn. 2 Type".
+enum EDynType
+{
+  kDynVCA = 0,
+  kDynFET,
+  kDynOpto,
+  kDynExpander,
+  kNumDynTypes
+};
+
+// A time knob's range: the InitDouble arguments its parameter takes for a type.
+struct DynTimeRange
+{
+  double defaultValue, minValue, maxValue, step;
+};
+
+struct DynTimeRanges
+{
+  bool ranged; // false: the type keeps the ranges the knobs last had
+  DynTimeRange attack, release;
+};
+
+// The attack and release knobs' ranges per dynamics type, in milliseconds. A type
+// change re-initialises the slot's two parameters with them (the knobs keep their
+// positions), and the module laws map a knob's position across its type's range.
+// clang-format off
+constexpr DynTimeRanges kDynTimeRanges[kNumDynTypes] = {
+  /* VCA */      {true, {1.0, 1.0, 30.0, 0.1},     {100.0, 100.0, 4000.0, 0.1}},
+  /* FET */      {true, {0.02, 0.02, 0.8, 0.01},   {50.0, 50.0, 1200.0, 0.1}},
+  // Unchanged: the opto type's time constants are fixed and it reads neither knob.
+  /* OPTO */     {false, {},                        {}},
+  /* Expander */ {true, {1.0, 1.0, 30.0, 0.1},     {50.0, 50.0, 1000.0, 0.1}},
+};
+// clang-format on
+
 // Step of every double parameter at construction.
 constexpr double kOstrakonDoubleStep = 0.1;
 

@@ -66,6 +66,29 @@ TEST(AURender, BadRequestsAreRefusedBeforeAnything)
   EXPECT_EQ(rig.source.pulls, 1);
 }
 
+TEST(AURender, ACallDuringAReconfigurationIsRefusedAndTouchesNothing)
+{
+  Rig rig(2);
+  HostBufferList out(2, 256);
+  AudioUnitRenderProc render = nullptr;
+  ASSERT_EQ(rig.host.Get(kAudioUnitProperty_FastDispatch, kAudioUnitScope_Global, kAudioUnitRenderSelect, &render),
+            noErr);
+  {
+    // As while another thread sets the rate or the block size.
+    IRenderGate::Reinit hold(rig.host.Plug()->GetRenderGate());
+    AudioUnitRenderActionFlags flags = 0;
+    const AudioTimeStamp ts = Stamp(0.0);
+    EXPECT_EQ(render(GetComponentInstanceStorage(rig.host.unit), &flags, &ts, 0, 256, out.List()),
+              kAudioUnitErr_CannotDoInCurrentContext);
+  }
+  EXPECT_EQ(gNotified, 0);
+  EXPECT_EQ(rig.source.pulls, 0);
+  for (int c = 0; c < 2; ++c)
+    for (int i = 0; i < 256; ++i) ASSERT_EQ(out.Own(c)[i], -7.0f);
+  EXPECT_EQ(rig.host.RenderFast(out.List(), 256, 0.0), noErr);
+  EXPECT_EQ(rig.source.pulls, 1);
+}
+
 TEST(AURender, OneSampleTimePullsTheInputOnce)
 {
   Rig rig(2);

@@ -139,6 +139,7 @@ TEST(AUState, ClassInfoRoundTripsBetweenInstances)
   ASSERT_EQ(RestoreState(other, state), noErr);
   const std::vector<double> restored = Values(other);
   for (int i = 0; i < kNumParams; ++i) EXPECT_NEAR(restored[(size_t) i], saved[(size_t) i], 1e-9) << i;
+  other.Strip()->ApplyParamChanges(); // as the next block would
   EXPECT_EQ(other.Strip()->GetRoutingSlot(0), Ostrakon::kStageEq); // the engine followed
   CFRelease(state);
 }

@@ -32,12 +32,15 @@ struct EditorRig
   {
   }
 
-  // A change as host automation makes it: the record, the engine, then the editor.
-  void Set(int idx, double value)
+  // A change as host automation makes it: the record, the engine (and the editor's
+  // follow-up), then the controls. Unless the audio runs on a thread of its own, the
+  // engine takes the change at once, as its next block would.
+  void Set(int idx, double value, bool audioThreadTakesIt = false)
   {
     IParam* p = plug->GetParam(idx);
     p->Set(value);
     plug->OnParamChange(idx);
+    if (!audioThreadTakesIt) plug->ApplyParamChanges();
     g->SetParameterFromPlug(idx, value, false);
   }
   double Value(int idx) const { return plug->GetParam(idx)->Value(); }

@@ -1,6 +1,5 @@
 // The strip's side of its editor: where the artwork is found, the meters fed through the
-// indices the editor keeps, the editor following a restored state, and the audio thread
-// posting to the editor while the interface thread repaints it.
+// indices the editor keeps, the editor following a restored state.
 
 #include "EditorRig.h"
 #include "tests/gui/GuiTestSupport.h"
@@ -8,8 +7,6 @@
 #include "IPlug/BinaryFolder.h"
 #include "editor/EditorGraphics.h"
 
-#include <atomic>
-#include <thread>
 
 TEST(EditorArtwork, FoundBesideTheBinaryThenInTheBuildTree)
 {
@@ -111,33 +108,11 @@ TEST(EditorFeed, AReplacedContextIsNoLongerTheEditorsToFollow)
 {
   EditorRig r;
   r.plug->AttachGraphics(new IGraphicsHeadless(r.plug, 460, 640)); // the editor's controls are gone
-  r.plug->GetParam(kRouting)->Set(1.0);
-  r.plug->OnParamChange(kRouting); // must not touch them
-  r.plug->GetParam(kEqOn)->Set(0.0);
-  r.plug->OnParamChange(kEqOn);
-  EXPECT_EQ(r.plug->GetRoutingSlot(0), Ostrakon::kStageEq);
-}
-
-// The audio thread posts meter values and dirties every control while the interface
-// thread repaints; ThreadSanitizer judges the pair.
-TEST(EditorFeed, TheAudioThreadPostsWhileTheEditorRepaints)
-{
-  EditorRig r(256);
-  std::vector<double> l(256), rr(256), ol, orr;
-  for (int i = 0; i < 256; ++i) l[i] = rr[i] = 0.8 * std::sin(0.1 * i);
-  r.Settle();
-  std::atomic<bool> done{false};
-  std::thread audio([&] {
-    for (int i = 0; i < 400; ++i) r.h.Run(l, rr, ol, orr, 256);
-    done = true;
-  });
-  int repaints = 0;
-  while (!done.load() || repaints < 10)
+  for (int idx : {kRouting, kEqOn}) // neither may touch them
   {
-    r.g->RepaintDirty();
-    ++repaints;
+    r.plug->GetParam(idx)->Set(idx == kRouting ? 1.0 : 0.0);
+    r.plug->OnParamChange(idx);
   }
-  audio.join();
-  r.Tick();
-  EXPECT_GT(r.gui->Meter(0)->GetLevel(), 0.5);
+  r.plug->ApplyParamChanges();
+  EXPECT_EQ(r.plug->GetRoutingSlot(0), Ostrakon::kStageEq);
 }

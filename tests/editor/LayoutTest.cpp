@@ -220,8 +220,7 @@ TEST(EditorLayout, ARoutingOutsideTheListLaysOutAsZeroAndKeepsTheSlots)
   EditorRig r;
   r.Set(kRouting, 2);
   const int slots[3] = {r.plug->GetRoutingSlot(0), r.plug->GetRoutingSlot(1), r.plug->GetRoutingSlot(2)};
-  r.plug->GetParam(kRouting)->Set(7.0);
-  r.plug->OnParamChange(kRouting);
+  r.Set(kRouting, 7.0);
   for (int i = 0; i < 3; ++i) EXPECT_EQ(r.plug->GetRoutingSlot(i), slots[i]);
   ExpectDynAt(r.gui->Dyn(0), 15, 102);
   ExpectEqAt(r.gui->Eq(), 15, 237);

@@ -134,6 +134,7 @@ TEST(EqStage, EveryParameterChangeRewritesEveryTarget)
     eq.filterGain = 99.0;
     eq.lowShelfFreq = eq.hiMidQ = 0.0;
     h.plug->OnParamChange(idx);
+    h.plug->ApplyParamChanges();
     EXPECT_EQ(targets(), expected) << "parameter " << idx;
   }
 }

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <memory>
 #include <vector>
 
 namespace
@@ -23,6 +24,7 @@ void SetNormalized(StripHarness& h, int idx, double t)
 {
   h.plug->GetParam(idx)->SetNormalized(t);
   h.plug->OnParamChange(idx);
+  h.plug->ApplyParamChanges();
 }
 
 // Every module setting a parameter change may write, for both slots.
@@ -76,21 +78,22 @@ TEST(ParamChange, AttackFollowsTheKnobPositionNotTheDisplayedRange)
     EXPECT_DOUBLE_EQ(h.plug->GetParam(kRelease[s])->GetNormalized(), tR);
     EXPECT_EQ(ModuleSettings(*h.plug), before);
 
-    // Type by type: OPTO and unknown types keep the last ranges.
-    struct Range
+    // Type by type, from the table: OPTO and unknown types keep the last ranges.
+    IParam* release = h.plug->GetParam(kRelease[s]);
+    int shown = kDynFET;
+    for (int type : {(int) kDynOpto, (int) kDynExpander, 7, (int) kDynVCA, (int) kDynFET, (int) kDynOpto})
     {
-      int type;
-      double attackMin, attackMax, releaseMin, releaseMax;
-    };
-    for (const Range& r : {Range{2, 0.02, 0.8, 50, 1200}, Range{3, 1, 30, 50, 1000},
-                           Range{7, 1, 30, 50, 1000}, Range{0, 1, 30, 100, 4000}})
-    {
-      h.Set(kType[s], r.type);
-      EXPECT_EQ(attack->GetMin(), r.attackMin) << r.type;
-      EXPECT_EQ(attack->GetMax(), r.attackMax) << r.type;
-      EXPECT_EQ(h.plug->GetParam(kRelease[s])->GetMin(), r.releaseMin) << r.type;
-      EXPECT_EQ(h.plug->GetParam(kRelease[s])->GetMax(), r.releaseMax) << r.type;
-      EXPECT_DOUBLE_EQ(attack->GetNormalized(), 0.5) << r.type;
+      h.Set(kType[s], type);
+      if (type < kNumDynTypes && kDynTimeRanges[type].ranged) shown = type;
+      const DynTimeRanges& r = kDynTimeRanges[shown];
+      EXPECT_EQ(attack->GetMin(), r.attack.minValue) << type;
+      EXPECT_EQ(attack->GetMax(), r.attack.maxValue) << type;
+      EXPECT_EQ(attack->GetDefault(), r.attack.defaultValue) << type;
+      EXPECT_EQ(release->GetMin(), r.release.minValue) << type;
+      EXPECT_EQ(release->GetMax(), r.release.maxValue) << type;
+      EXPECT_EQ(release->GetDefault(), r.release.defaultValue) << type;
+      EXPECT_DOUBLE_EQ(attack->GetNormalized(), 0.5) << type;
+      EXPECT_DOUBLE_EQ(release->GetNormalized(), tR) << type;
     }
     EXPECT_EQ(ModuleSettings(*h.plug), before);
 
@@ -133,6 +136,27 @@ TEST(ParamChange, ReleaseAndRatioLawsInSinglePrecision)
   SetNormalized(h, kDyn1Attack, t);
   EXPECT_EQ(h.plug->Expander(0).attackMs, 29.0f * a + 1.0f);
   EXPECT_EQ(h.plug->Expander(0).attackCoef, ExpanderCoef(29.0f * a + 1.0f, 44100));
+}
+
+TEST(ParamChange, TimeLawsSpanTheirTypesRanges)
+{
+  // Each module's times run across its own type's knob range (the FET's scaled up),
+  // whatever the slot shows.
+  StripHarness h;
+  const DynTimeRanges &vca = kDynTimeRanges[kDynVCA], &fet = kDynTimeRanges[kDynFET],
+                      &exp = kDynTimeRanges[kDynExpander];
+  for (double t : {0.0, 1.0})
+  {
+    const bool top = t == 1.0;
+    SetNormalized(h, kDyn2Attack, t);
+    SetNormalized(h, kDyn2Release, t);
+    EXPECT_EQ(h.plug->VCA(1).attackMs, top ? vca.attack.maxValue : vca.attack.minValue);
+    EXPECT_EQ(h.plug->VCA(1).releaseMs, top ? vca.release.maxValue : vca.release.minValue);
+    EXPECT_DOUBLE_EQ(h.plug->FET(1).attackMs, 1.5 * (top ? fet.attack.maxValue : fet.attack.minValue));
+    EXPECT_DOUBLE_EQ(h.plug->FET(1).releaseMs, 1.3 * (top ? fet.release.maxValue : fet.release.minValue));
+    EXPECT_EQ(h.plug->Expander(1).attackMs, top ? exp.attack.maxValue : exp.attack.minValue);
+    EXPECT_EQ(h.plug->Expander(1).releaseMs, top ? exp.release.maxValue : exp.release.minValue);
+  }
 }
 
 TEST(ParamChange, ThresholdExtremesRunOppositeWaysForVcaAndFet)
@@ -218,6 +242,28 @@ TEST(ParamChange, OversamplingDoublesTheCompressorsRatesButNotTheExpanders)
   EXPECT_EQ(ModuleSettings(*h.plug), off);
 }
 
+TEST(ParamChange, OversamplingBeforeAnyResetRunsThroughDesignedLowPasses)
+{
+  // A host that initialises without announcing a rate: the 2x path must still filter,
+  // not pass zero-stuffed samples straight through (6 dB up, full of images).
+  std::unique_ptr<Ostrakon> plug(StripHarness::MakeReproduciblePlug());
+  plug->GetParam(kOversampling)->Set(1.0);
+  plug->OnParamChange(kOversampling);
+  plug->ApplyParamChanges();
+  auto expectDesigned = [](const auto& c, const char* what) {
+    EXPECT_EQ(c.processingRate(), 88200) << what;
+    EXPECT_NEAR(std::abs(c.upFilter.Response(0.0)), 1.0, 1e-9) << what;
+    EXPECT_LT(std::abs(c.upFilter.Response(3.14159)), 1e-3) << what;
+    EXPECT_LT(std::abs(c.downFilter.Response(3.14159)), 1e-2) << what;
+  };
+  for (int s = 0; s < 2; ++s)
+  {
+    expectDesigned(plug->VCA(s), "VCA");
+    expectDesigned(plug->FET(s), "FET");
+    expectDesigned(plug->Opto(s), "opto");
+  }
+}
+
 TEST(ParamChange, ResetDerivesEverythingFromTheCurrentRate)
 {
   for (int sr : {48000, 96000, 44100})
@@ -276,6 +322,7 @@ TEST(ParamChange, EveryCallEndsWithSetEqFilters)
     const float g = (float) (-14.0 + 0.25 * (idx + 1)), q = (float) h.plug->GetParam(kLowMidQ)->Value();
     h.plug->GetParam(kLowMidGain)->Set(g);
     h.plug->OnParamChange(idx);
+    h.plug->ApplyParamChanges();
     EXPECT_EQ(h.plug->Eq().lowMidGain, (double) (float) ((0.125 * q * 0.2 + 1.0) * g)) << idx;
   }
 }

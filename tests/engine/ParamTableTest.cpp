@@ -104,6 +104,42 @@ TEST(ParamTable, EveryRowAsTheHostSeesIt)
   }
 }
 
+TEST(ParamTable, TimeKnobRangesPerDynamicsType)
+{
+  struct Expected
+  {
+    bool ranged;
+    double attack[4], release[4]; // default, minimum, maximum, step
+  };
+  const Expected expected[kNumDynTypes] = {
+    {true, {1, 1, 30, 0.1}, {100, 100, 4000, 0.1}},      // VCA
+    {true, {0.02, 0.02, 0.8, 0.01}, {50, 50, 1200, 0.1}}, // FET
+    {false, {}, {}},                                     // OPTO: unchanged
+    {true, {1, 1, 30, 0.1}, {50, 50, 1000, 0.1}},        // Expander
+  };
+  for (int type = 0; type < kNumDynTypes; ++type)
+  {
+    const DynTimeRanges& r = kDynTimeRanges[type];
+    const Expected& e = expected[type];
+    ASSERT_EQ(r.ranged, e.ranged) << type;
+    if (!r.ranged) continue;
+    const DynTimeRange* got[2] = {&r.attack, &r.release};
+    const double* want[2] = {e.attack, e.release};
+    for (int k = 0; k < 2; ++k)
+    {
+      EXPECT_EQ(got[k]->defaultValue, want[k][0]) << type;
+      EXPECT_EQ(got[k]->minValue, want[k][1]) << type;
+      EXPECT_EQ(got[k]->maxValue, want[k][2]) << type;
+      EXPECT_EQ(got[k]->step, want[k][3]) << type;
+    }
+  }
+  // The knobs start in the ranges of the default type, VCA.
+  for (int idx : {kDyn1Attack, kDyn2Attack})
+    EXPECT_EQ(kOstrakonParams[idx].maxValue, kDynTimeRanges[kDynVCA].attack.maxValue);
+  for (int idx : {kDyn1Release, kDyn2Release})
+    EXPECT_EQ(kOstrakonParams[idx].minValue, kDynTimeRanges[kDynVCA].release.minValue);
+}
+
 TEST(ParamTable, DisplayTextsOfSwitchesAndChoices)
 {
   std::unique_ptr<Ostrakon> plug(MakePlug());

@@ -169,8 +169,10 @@ TEST(StripState, EditorChangesReachTheEngine)
   std::unique_ptr<Ostrakon> plug(MakePlug());
   plug->SetParameterFromGUI(kInputGain, 0.5); // -15 dB of -60..30
   EXPECT_DOUBLE_EQ(plug->GetParam(kInputGain)->Value(), -15.0);
+  plug->ApplyParamChanges(); // as the next block would
   EXPECT_DOUBLE_EQ(plug->GetInputGainFactor(), std::exp(-15.0 * 0.1151292546497));
   plug->SetParameterFromGUI(kRouting, 1.0);
+  plug->ApplyParamChanges();
   EXPECT_EQ(plug->GetRoutingSlot(0), Ostrakon::kStageDyn1);
   EXPECT_EQ(plug->GetRoutingSlot(2), Ostrakon::kStageEq);
   EXPECT_EQ(plug->GetEffectVersion(true), 20002);

@@ -26,6 +26,7 @@ struct StripHarness
     plug->SetBlockSize(blockSize);
     plug->Reset();
     for (int i = 0; i < kNumParams; ++i) plug->OnParamChange(i);
+    plug->ApplyParamChanges();
     plug->SetInputChannelConnections(0, 1, true);
     plug->SetInputChannelConnections(1, 1, stereo);
     plug->SetOutputChannelConnections(0, 1, true);
@@ -40,10 +41,13 @@ struct StripHarness
     Set(kDyn2On, 0.0);
   }
 
+  // As a host sets a parameter; the engine then takes the change as a block would
+  // at its start, so its settings can be read at once.
   void Set(int idx, double value)
   {
     plug->GetParam(idx)->Set(value);
     plug->OnParamChange(idx);
+    plug->ApplyParamChanges();
   }
 
   // Processes in and returns the outputs, in blocks of at most blockFrames.

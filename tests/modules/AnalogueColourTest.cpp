@@ -76,6 +76,23 @@ void ReferenceShape(Dsp::ChebyILowPass<4, 2>& filter, double e, double trimL, do
 constexpr int32_t kFirstNoiseWords[] = {-271733879, 2018915345, 1765077162, 52378845};
 double NoiseOf(int32_t w) { return (double) w * 4.656612873077393e-10 * 1e-7; }
 
+// A saturator set up as an analogue block sets it up: settings first, then init.
+void Prepare(saturator& s, int rate, double even, double second, double trimL, double trimR)
+{
+  s.evenAmount = even;
+  s.secondAmount = second;
+  s.trimLeft = trimL;
+  s.trimRight = trimR;
+  s.init(rate);
+}
+
+// An analogue block set up as its owners' engine does: a fresh draw, then init.
+void Prepare(analogue_block& b, int rate)
+{
+  b.setTolerances(analogue_block::drawTolerances());
+  b.init(rate);
+}
+
 class AnalogueBlock : public ::testing::Test
 {
 protected:
@@ -94,9 +111,10 @@ protected:
 TEST(Saturator, SilenceGivesSilence)
 {
   saturator s;
-  s.init(44100, 0.5, 0.0, 5.0, 0.01);
+  Prepare(s, 44100, 0.5, 0.0, 5.0, 0.01);
+  s.setStereo(true);
   std::vector<double> x(2 * 512, 0.0);
-  s.shape(x.data(), 512, true);
+  s.process(x.data(), 512);
   for (double y : x) ASSERT_EQ(y, 0.0);
 }
 
@@ -105,7 +123,8 @@ TEST(Saturator, PolynomialOfTheFilteredCopyExactly)
   // Even weights large enough to matter, distinct trims, across blocks and a re-init
   // (which keeps the filter history).
   saturator s;
-  s.init(44100, 0.5, 1.0, 3.17, 0.42);
+  Prepare(s, 44100, 0.5, 1.0, 3.17, 0.42);
+  s.setStereo(true);
   Dsp::ChebyILowPass<4, 2> ref;
   DesignShapeFilter(ref);
   unsigned seed = 1;
@@ -113,16 +132,18 @@ TEST(Saturator, PolynomialOfTheFilteredCopyExactly)
   {
     auto x = Noise(frames, seed++, -1.5, 1.5);
     auto expected = x;
-    s.shape(x.data(), frames, true);
+    s.process(x.data(), frames);
     ReferenceShape(ref, 0.5, 3.17, 0.42, true, expected);
     ASSERT_EQ(x, expected) << frames << " frames";
   }
-  s.init(96000, 0.005, 0.0, 1.0, 2.0);
+  Prepare(s, 96000, 0.005, 0.0, 1.0, 2.0);
+  EXPECT_FALSE(s.isStereo);
   for (bool stereo : {false, true})
   {
     auto x = Noise(700, seed++, -1.0, 1.0);
     auto expected = x;
-    s.shape(x.data(), 700, stereo);
+    s.setStereo(stereo);
+    s.process(x.data(), 700);
     ReferenceShape(ref, 0.005, 1.0, 2.0, stereo, expected);
     ASSERT_EQ(x, expected) << "stereo " << stereo;
   }
@@ -137,8 +158,8 @@ TEST(Saturator, EvenTermsAreTheOnlyAsymmetry)
   for (double& v : negated) v = -v;
   auto run = [](double even, std::vector<double> in) {
     saturator s;
-    s.init(44100, even, 0.0, 0.0, 0.0);
-    s.shape(in.data(), (int) in.size() / 2, false);
+    Prepare(s, 44100, even, 0.0, 0.0, 0.0);
+    s.process(in.data(), (int) in.size() / 2);
     return in;
   };
 
@@ -163,10 +184,10 @@ TEST(Saturator, HighInputsAreFilteredBeforeShaping)
   // Everything the shaping adds that is not at the fundamental, after settling.
   auto distortion = [](double f) {
     saturator s;
-    s.init(44100, 0.005, 0.0, 0.0, 0.0);
+    Prepare(s, 44100, 0.005, 0.0, 0.0, 0.0);
     const auto dry = Sine(3000, f, 1.0);
     auto wet = dry;
-    s.shape(wet.data(), 3000, false);
+    s.process(wet.data(), 3000);
     std::vector<double> added(wet.size());
     for (size_t i = 0; i < wet.size(); ++i) added[i] = wet[i] - dry[i];
     double power = 0.0;
@@ -185,7 +206,7 @@ TEST(Saturator, HighInputsAreFilteredBeforeShaping)
 TEST_F(AnalogueBlock, ClipThenDcBlockerDecaysAtTenHertz)
 {
   analogue_block b;
-  b.init(48000, false, 0);
+  Prepare(b, 48000);
   // The 10 Hz factor comes from a single-precision quotient.
   const double p = std::exp(-kTwoPi * (double) (10.0f / 48000.0f));
   EXPECT_EQ(b.dcBlocker.a1, p);
@@ -199,7 +220,7 @@ TEST_F(AnalogueBlock, ClipThenDcBlockerDecaysAtTenHertz)
   for (size_t pair = 0; pair < 4; ++pair)
   {
     analogue_block c;
-    c.init(48000, false, 0);
+    Prepare(c, 48000);
     SilenceShaping(c);
     double frame[2] = {x[2 * pair], x[2 * pair + 1]};
     c.process(frame, 1);
@@ -226,7 +247,7 @@ TEST_F(AnalogueBlock, ClipThenDcBlockerDecaysAtTenHertz)
 TEST_F(AnalogueBlock, ShapingDrivesAConstantTwoNegativeBeforeTheClip)
 {
   analogue_block b;
-  b.init(44100, false, 0);
+  Prepare(b, 44100);
   std::vector<double> in(2 * 2000, 2.0);
   b.process(in.data(), 2000);
   // Within ten samples the filtered copy has grown enough for its odd terms to swamp
@@ -239,7 +260,7 @@ TEST_F(AnalogueBlock, ShapingDrivesAConstantTwoNegativeBeforeTheClip)
 TEST_F(AnalogueBlock, NoiseSequenceAndBound)
 {
   analogue_block b;
-  b.init(44100, false, 0);
+  Prepare(b, 44100);
   EXPECT_EQ(b.noiseState[0], 0x67452301u);
   EXPECT_EQ(b.noiseState[1], 0xefcdab89u);
   // Empty blocks touch neither the buffer nor the generator.
@@ -258,7 +279,7 @@ TEST_F(AnalogueBlock, NoiseSequenceAndBound)
     EXPECT_EQ(x[2 * i], x[2 * i + 1]);
   }
   // init does not restart the generator.
-  b.init(44100, false, 0);
+  Prepare(b, 44100);
   double frame[2] = {0.0, 0.0};
   b.process(frame, 1);
   EXPECT_NEAR(frame[0], NoiseOf(kFirstNoiseWords[3]), 4e-24);
@@ -277,12 +298,11 @@ TEST_F(AnalogueBlock, NoiseSequenceAndBound)
 
 TEST_F(AnalogueBlock, TolerancesAreHundredthsFromOneTo500)
 {
-  analogue_block b;
   for (time_t t = 0; t < 300; ++t)
   {
     AnalogueClock::SetFixed(kTime + 7919 * t);
-    b.init(44100, false, 0);
-    for (double tol : {b.tolerance1, b.tolerance2})
+    const analogue_block::Tolerances draw = analogue_block::drawTolerances();
+    for (double tol : {draw.first, draw.second})
     {
       const double k = std::round(tol * 100);
       ASSERT_GE(k, 1.0);
@@ -292,58 +312,61 @@ TEST_F(AnalogueBlock, TolerancesAreHundredthsFromOneTo500)
   }
 }
 
-TEST_F(AnalogueBlock, SameSecondSameTolerances)
+TEST_F(AnalogueBlock, SameSecondSameTolerancesAndInitDrawsNothing)
 {
-  analogue_block a, b;
-  a.init(44100, false, 0);
-  const double t1 = a.tolerance1, t2 = a.tolerance2;
-  a.init(44100, false, 0);
-  b.init(96000, true, 1);
-  EXPECT_EQ(a.tolerance1, t1);
-  EXPECT_EQ(a.tolerance2, t2);
-  EXPECT_EQ(b.tolerance1, t1);
-  EXPECT_EQ(b.tolerance2, t2);
+  const analogue_block::Tolerances first = analogue_block::drawTolerances();
+  const analogue_block::Tolerances again = analogue_block::drawTolerances();
+  EXPECT_EQ(again.first, first.first);
+  EXPECT_EQ(again.second, first.second);
+
+  // init sets up with the tolerances it holds, whatever the clock says.
+  analogue_block a;
+  a.setTolerances(first);
+  AnalogueClock::SetFixed(kTime + 1);
+  a.init(44100);
+  a.init(96000);
+  EXPECT_EQ(a.tolerance1, first.first);
+  EXPECT_EQ(a.tolerance2, first.second);
+  EXPECT_EQ(a.sat.trimLeft, first.first);
 
   // Another second draws another pair (for these two seconds at least).
-  AnalogueClock::SetFixed(kTime + 1);
-  a.init(44100, false, 0);
-  EXPECT_TRUE(a.tolerance1 != t1 || a.tolerance2 != t2);
+  const analogue_block::Tolerances next = analogue_block::drawTolerances();
+  EXPECT_TRUE(next.first != first.first || next.second != first.second);
 }
 
 TEST_F(AnalogueBlock, ModeOneSwapsTheTolerances)
 {
-  analogue_block b;
-  b.init(44100, false, 0);
-  const double t1 = b.tolerance1, t2 = b.tolerance2;
+  const analogue_block::Tolerances draw = analogue_block::drawTolerances();
+  const double t1 = draw.first, t2 = draw.second;
   ASSERT_NE(t1, t2);
-  EXPECT_EQ(b.sat.evenAmount, 0.005);
-  EXPECT_EQ(b.sat.secondAmount, 0.0);
-  EXPECT_EQ(b.sat.trimLeft, t1);
-  EXPECT_EQ(b.sat.trimRight, t2);
-  b.init(44100, true, 1);
-  EXPECT_EQ(b.sat.evenAmount, 0.5);
-  EXPECT_EQ(b.sat.trimLeft, t2);
-  EXPECT_EQ(b.sat.trimRight, t1);
-  b.init(44100, true, 2);
-  EXPECT_EQ(b.sat.evenAmount, 0.5);
-  EXPECT_EQ(b.sat.secondAmount, 1.0);
-  EXPECT_EQ(b.sat.trimLeft, t1);
-  EXPECT_EQ(b.sat.trimRight, t2);
+  analogue_block clean, fet(analogue_block::kModeFet, true), opto(analogue_block::kModeOpto, true);
+  for (analogue_block* b : {&clean, &fet, &opto})
+  {
+    b->setTolerances(draw);
+    b->init(44100);
+  }
+  EXPECT_EQ(clean.sat.evenAmount, 0.005);
+  EXPECT_EQ(clean.sat.secondAmount, 0.0);
+  EXPECT_EQ(clean.sat.trimLeft, t1);
+  EXPECT_EQ(clean.sat.trimRight, t2);
+  EXPECT_EQ(fet.sat.evenAmount, 0.5);
+  EXPECT_EQ(fet.sat.trimLeft, t2);
+  EXPECT_EQ(fet.sat.trimRight, t1);
+  EXPECT_EQ(opto.sat.evenAmount, 0.5);
+  EXPECT_EQ(opto.sat.secondAmount, 1.0);
+  EXPECT_EQ(opto.sat.trimLeft, t1);
+  EXPECT_EQ(opto.sat.trimRight, t2);
 
-  // An unknown mode draws new tolerances but leaves the shaping as it was.
-  AnalogueClock::SetFixed(kTime + 1);
-  b.init(44100, false, 9);
-  EXPECT_NE(b.tolerance1, t1);
-  EXPECT_EQ(b.sat.trimLeft, t1);
-  EXPECT_EQ(b.sat.trimRight, t2);
-  EXPECT_EQ(b.sat.evenAmount, 0.5);
+  // An unknown mode sets up the DC blocker and leaves the shaping as it was.
+  analogue_block odd(9);
+  odd.setTolerances(draw);
+  odd.init(44100);
+  EXPECT_EQ(odd.dcBlocker.a1, clean.dcBlocker.a1);
+  EXPECT_EQ(odd.sat.trimLeft, 0.0);
+  EXPECT_EQ(odd.sat.evenAmount, 0.0);
 
   // On audio: mode 1 on (x, y) is mode 2 on (y, x) with the channels swapped back.
-  analogue_block one, two;
-  AnalogueClock::SetFixed(kTime);
-  one.init(44100, true, 1);
-  two.init(44100, true, 2);
-  one.isStereo = two.isStereo = true;
+  fet.isStereo = opto.isStereo = true;
   auto a = Noise(1000, 3, -0.8, 0.8);
   std::vector<double> swapped(a.size());
   for (size_t i = 0; i < a.size(); i += 2)
@@ -351,8 +374,8 @@ TEST_F(AnalogueBlock, ModeOneSwapsTheTolerances)
     swapped[i] = a[i + 1];
     swapped[i + 1] = a[i];
   }
-  one.process(a.data(), 1000);
-  two.process(swapped.data(), 1000);
+  fet.process(a.data(), 1000);
+  opto.process(swapped.data(), 1000);
   for (size_t i = 0; i < a.size(); i += 2)
   {
     ASSERT_EQ(a[i], swapped[i + 1]);
@@ -365,7 +388,7 @@ TEST_F(AnalogueBlock, StereoTrimsSeparateTheChannels)
   const auto in = Sine(2000, 0.01, 0.7);
   auto run = [&](bool stereo) {
     analogue_block b;
-    b.init(44100, false, 0);
+    Prepare(b, 44100);
     b.isStereo = stereo;
     auto x = in;
     b.process(x.data(), 1000);
@@ -386,8 +409,8 @@ TEST_F(AnalogueBlock, StereoTrimsSeparateTheChannels)
 TEST_F(AnalogueBlock, LongBlocksMatchShortOnes)
 {
   analogue_block whole, pieces;
-  whole.init(44100, false, 0);
-  pieces.init(44100, false, 0);
+  Prepare(whole, 44100);
+  Prepare(pieces, 44100);
   whole.isStereo = pieces.isStereo = true;
   const int n = 2 * analogue_block::kMaxFrames + 17;
   auto a = Noise(n, 11, -1.2, 1.2);
