@@ -6,6 +6,7 @@
 
 #include "dsp/AnalogueClock.h"
 #include "IPlug/IGraphicsHeadless.h"
+#include "editor/Ostrakongui.h"
 #include "engine/Ostrakon.h"
 
 #include <benchmark/benchmark.h>
@@ -151,6 +152,34 @@ void BM_OversamplingSwitch(benchmark::State& state)
   }
 }
 BENCHMARK(BM_OversamplingSwitch)->Name("Strip/oversampling_switch");
+
+// What a block costs the audio thread in its editor when every stage runs: the posts to
+// the 4 strip, 4 EQ and 8 dynamics peak meters, the two gain-reduction readings posted
+// by each dynamics stage, and every control marked dirty. Time per block.
+void BM_EditorFeed(benchmark::State& state)
+{
+  std::unique_ptr<Ostrakon> plug(MakePlug());
+  IGraphics* g = plug->GetGUI();
+  const Ostrakongui* gui = plug->GetEditor();
+  std::vector<int> posts;
+  for (int s = 0; s < 2; ++s)
+  {
+    for (int i = 0; i < 4; ++i) posts.push_back(gui->Dyn(s)->MeterIdx()[i]);
+    for (int r = 0; r < 2; ++r) posts.push_back(gui->Dyn(r)->GainReductionIdx());
+  }
+  for (int i = 0; i < 4; ++i) posts.push_back(gui->Eq()->MeterIdx()[i]);
+  for (int i = 0; i < 4; ++i) posts.push_back(gui->MeterIdx(i));
+  double v = 0.0;
+  for (auto _ : state)
+  {
+    v = v > 0.9 ? 0.0 : v + 0.01;
+    for (int idx : posts) g->SetControlFromPlug(idx, v);
+    g->SetAllControlsDirty();
+    benchmark::ClobberMemory();
+  }
+  state.counters["posts"] = (double) posts.size();
+}
+BENCHMARK(BM_EditorFeed)->Name("Strip/editor_feed");
 
 // The yardstick: one Direct Form II biquad over a stereo interleaved block.
 void BM_PlainBiquad(benchmark::State& state)

@@ -7,7 +7,7 @@
 #include <atomic>
 #include <thread>
 
-TEST(EditorThreads, TheAudioThreadPostsWhileTheEditorRepaints)
+TEST(StripEditorThreads, TheAudioThreadPostsWhileTheEditorRepaints)
 {
   EditorRig r(256);
   std::vector<double> l(256), rr(256), ol, orr;

@@ -374,6 +374,38 @@ TEST(GraphicsDraw, AllDirtyIdleAndStrictness)
   EXPECT_EQ(a->log, (std::vector<std::string>{"idle"}));
 }
 
+// Marking every control dirty is one count in the context: each control, backgrounds
+// inserted in front included, is dirty until it is next cleaned, and no other.
+TEST(GraphicsDraw, AllDirtyReachesEveryControlUntilCleaned)
+{
+  GuiRig rig;
+  auto* a = rig.Add(new ProbeControl(&rig.plug, IRECT(10, 10, 20, 20)));
+  auto* b = rig.Add(new ProbeControl(&rig.plug, IRECT(30, 30, 40, 40)));
+  const IColor grey(255, 50, 50, 50);
+  rig.g->AttachPanelBackground(&grey);
+  ProbeControl loose(&rig.plug, IRECT(0, 0, 5, 5)); // in no context
+  rig.RepaintAll();
+  loose.SetClean();
+  IRECT r;
+  EXPECT_FALSE(rig.g->IsDirty(&r));
+  rig.g->SetAllControlsDirty();
+  rig.g->SetAllControlsDirty();
+  for (int i = 0; i < 3; ++i) EXPECT_TRUE(rig.g->GetControl(i)->IsDirty()) << i;
+  EXPECT_FALSE(loose.IsDirty());
+  EXPECT_TRUE(rig.g->IsDirty(&r));
+  EXPECT_EQ(r, IRECT(0, 0, 100, 80));
+  a->SetClean();
+  EXPECT_FALSE(a->IsDirty());
+  EXPECT_TRUE(b->IsDirty());
+  // A value arriving while a control is drawn still earns it one more repaint.
+  b->SetValueFromPlug(0.5);
+  b->SetValueFromPlug(0.7);
+  b->SetClean();
+  EXPECT_TRUE(b->IsDirty());
+  b->SetClean();
+  EXPECT_FALSE(b->IsDirty());
+}
+
 // ----- mouse and keys -----
 
 TEST(GraphicsMouse, APressCapturesAndBracketsTheHostGesture)
