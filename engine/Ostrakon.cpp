@@ -56,9 +56,9 @@ bool ReadsKnobPosition(int paramIdx)
 } // namespace
 
 Ostrakon::Ostrakon(const IPlugInstanceInfo& instanceInfo)
-  : IPlugAU(instanceInfo, kNumParams, kOstrakonChannelIO, 0, kOstrakonEffectName, kOstrakonProductName,
-              kOstrakonMfrName, kOstrakonVersion, kOstrakonUniqueID, kOstrakonMfrID,
-              kOstrakonLatency, false, false, false)
+  : IPlugAdapter(instanceInfo, kNumParams, kOstrakonChannelIO, 0, kOstrakonEffectName, kOstrakonProductName,
+                   kOstrakonMfrName, kOstrakonVersion, kOstrakonUniqueID, kOstrakonMfrID,
+                   kOstrakonLatency, false, false, false)
 {
   for (int i = 0; i < kNumParams; ++i)
   {

@@ -3,7 +3,7 @@
 // per-block pipeline (input stage, three routed stages, output stage, meters).
 
 #include "IPlug/IParamChanges.h"
-#include "IPlug/IPlugAU.h"
+#include "IPlug/IPlugAdapter.h"
 #include "IPlug/IPlugInstanceInfo.h"
 #include "dsp/VCACompressor.h"
 #include "dsp/VintageFETCompressor.h"
@@ -29,10 +29,12 @@ constexpr int kOstrakonMfrID = ('Q' << 24) | ('r' << 16) | ('r' << 8) | 'o';
 constexpr int kOstrakonLatency = 0;
 constexpr const char* kOstrakonBundleID = "com.quarro.audiounit.Ostrakon";
 constexpr const char* kOstrakonViewClass = "Ostrakon_View";
+#if defined(IPLUG_AU)
 // The component type of the bundle's component description.
 constexpr OSType kOstrakonComponentType = kAudioUnitType_Effect;
+#endif
 
-class Ostrakon : public IPlugAU
+class Ostrakon : public IPlugAdapter
 {
 public:
   // Longest piece the pipeline runs at once, the size of its working buffer; longer
@@ -110,6 +112,13 @@ public:
   double GetInputGainFactor() const { return mInputGain; }
   double GetOutputGainFactor() const { return mOutputGain; }
   double GetGainReduction(int slot) const { return slot == 0 || slot == 1 ? mGainReduction[slot] : 1.0; }
+  // A stage's input and output peaks of the last block, in EPeakMeter order; 0 when the
+  // stage did not run in it (switched off or not routed).
+  double GetEqPeak(EPeakMeter meter) const { return mEqRan ? mEqPeaks[meter] : 0.0; }
+  double GetDynPeak(int slot, EPeakMeter meter) const
+  {
+    return (slot == 0 || slot == 1) && mDynRan[slot] ? mDynPeaks[slot][meter] : 0.0;
+  }
 
   // The modules, for tests and tools; the engine writes their settings.
   analog_eq& Eq() { return mEq; }
@@ -185,5 +194,7 @@ private:
 // Creates one instance, one thread at a time.
 Ostrakon* MakePlug();
 
+#if defined(IPLUG_AU)
 // The component entry a host opens the strip through.
 extern "C" ComponentResult Ostrakon_Entry(ComponentParameters* params, void* storage);
+#endif
