@@ -2,6 +2,8 @@
 // The editor's sixteen bitmaps: resource id, file name among the plug-in's resources, and
 // the frame count the controls use.
 
+#include "IPlug/IGraphics.h"
+
 struct EditorBitmap
 {
   int id;
@@ -31,3 +33,10 @@ constexpr EditorBitmap kEditorBitmaps[] = {
   kKnobPos,        kKnobNeg,        kKnobMid,        kKnobIoGain,         kAnalogueSwitch, kOversamplingSwitch,
   kPhaseSwitch,    kDyn1State,      kDyn2State,      kEqState,
 };
+
+// The bitmap from the process-wide cache (decoded there on first use), with its frames.
+// The cache's lock is taken: never on the audio thread.
+inline IBitmap LoadEditorBitmap(IGraphics* graphics, const EditorBitmap& b)
+{
+  return graphics->LoadIBitmap(b.id, b.name, b.frames);
+}

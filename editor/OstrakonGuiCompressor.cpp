@@ -47,21 +47,12 @@ OstrakonGuiCompressor::OstrakonGuiCompressor(IPlugBase* plug, IGraphics* graphic
 
 void OstrakonGuiCompressor::display(int x, int y)
 {
+  // Bitmaps are taken from the cache only where controls are made: moving them takes no
+  // lock, as an adapter may apply a routing change on the audio thread.
   IGraphics* g = mGraphics;
-  IBitmap background = g->LoadIBitmap(kDynBackground.id, kDynBackground.name, kDynBackground.frames);
-  // A stage other than the two has no on/off picture.
-  IBitmap state;
-  if (mStage == 0 || mStage == 1)
-  {
-    const EditorBitmap& b = mStage == 0 ? kDyn1State : kDyn2State;
-    state = g->LoadIBitmap(b.id, b.name, b.frames);
-  }
-  IBitmap type = g->LoadIBitmap(kDynTypeSwitch.id, kDynTypeSwitch.name, kDynTypeSwitch.frames);
-  IBitmap fader = g->LoadIBitmap(kFaderHandle.id, kFaderHandle.name, kFaderHandle.frames);
-  IBitmap arrange = g->LoadIBitmap(kArrangeSwitch.id, kArrangeSwitch.name, kArrangeSwitch.frames);
-
   if (mBackgroundIdx == 0)
   {
+    const IBitmap background = LoadEditorBitmap(g, kDynBackground);
     mBackground = new IBitmapControl(mPlug, x, y, -1, &background);
     mBackgroundIdx = g->AttachControl(mBackground);
   }
@@ -79,6 +70,9 @@ void OstrakonGuiCompressor::display(int x, int y)
 
   if (mStateSwitchIdx == 0)
   {
+    // A stage other than the two has no on/off picture.
+    IBitmap state;
+    if (mStage == 0 || mStage == 1) state = LoadEditorBitmap(g, mStage == 0 ? kDyn1State : kDyn2State);
     mStateSwitch = new ISwitchControl(mPlug, x, y, mParamIdx[kStateParam], &state);
     mStateSwitchIdx = g->AttachControl(mStateSwitch);
   }
@@ -87,6 +81,7 @@ void OstrakonGuiCompressor::display(int x, int y)
 
   if (mTypeSwitchIdx == 0)
   {
+    const IBitmap type = LoadEditorBitmap(g, kDynTypeSwitch);
     mTypeSwitch =
         new ISwitchControl(mPlug, x + kTypeX, y + kTypeY, mParamIdx[kTypeParam], &type, ISwitchControl::kVerticalSlices);
     mTypeSwitchIdx = g->AttachControl(mTypeSwitch);
@@ -95,12 +90,15 @@ void OstrakonGuiCompressor::display(int x, int y)
     mTypeSwitch->Move(x + kTypeX, y + kTypeY);
 
   if (mFaderIdx[0] == 0 && mFaderIdx[1] == 0)
+  {
+    const IBitmap fader = LoadEditorBitmap(g, kFaderHandle);
     for (int i = 0; i < 2; ++i)
     {
       mFaders[i] =
           new IFaderControl(mPlug, x + kFaderX[i], y + kFaderY, kFaderTravel, mParamIdx[kInGainParam + i], &fader);
       mFaderIdx[i] = g->AttachControl(mFaders[i]);
     }
+  }
   else
     for (int i = 0; i < 2; ++i) mFaders[i]->Move(x + kFaderX[i], y + kFaderY);
 
@@ -115,6 +113,7 @@ void OstrakonGuiCompressor::display(int x, int y)
 
   if (mArrangeSwitchIdx == 0)
   {
+    const IBitmap arrange = LoadEditorBitmap(g, kArrangeSwitch);
     mArrangeSwitch = new ISwitchControl(mPlug, x + kArrangeX, y, mArrangeParam, &arrange);
     mArrangeSwitchIdx = g->AttachControl(mArrangeSwitch);
   }

@@ -47,14 +47,12 @@ OstrakonGuiEq::OstrakonGuiEq(IPlugBase* plug, IGraphics* graphics) : mGraphics(g
 
 void OstrakonGuiEq::display(int x, int y)
 {
+  // Bitmaps are taken from the cache only where controls are made: moving them takes no
+  // lock, as an adapter may apply a routing change on the audio thread.
   IGraphics* g = mGraphics;
-  IBitmap background = g->LoadIBitmap(kEqBackground.id, kEqBackground.name, kEqBackground.frames);
-  IBitmap state = g->LoadIBitmap(kEqState.id, kEqState.name, kEqState.frames);
-  IBitmap arrange = g->LoadIBitmap(kArrangeSwitch.id, kArrangeSwitch.name, kArrangeSwitch.frames);
-  IBitmap fader = g->LoadIBitmap(kFaderHandle.id, kFaderHandle.name, kFaderHandle.frames);
-
   if (mBackgroundIdx == 0)
   {
+    const IBitmap background = LoadEditorBitmap(g, kEqBackground);
     mBackground = new IBitmapControl(mPlug, x, y, -1, &background);
     mBackgroundIdx = g->AttachControl(mBackground);
   }
@@ -72,6 +70,7 @@ void OstrakonGuiEq::display(int x, int y)
 
   if (mStateSwitchIdx == 0)
   {
+    const IBitmap state = LoadEditorBitmap(g, kEqState);
     mStateSwitch = new ISwitchControl(mPlug, x, y, mParamIdx[kStateParam], &state);
     mStateSwitchIdx = g->AttachControl(mStateSwitch);
   }
@@ -80,6 +79,7 @@ void OstrakonGuiEq::display(int x, int y)
 
   if (mArrangeSwitchIdx == 0)
   {
+    const IBitmap arrange = LoadEditorBitmap(g, kArrangeSwitch);
     mArrangeSwitch = new ISwitchControl(mPlug, x + kArrangeX, y, mParamIdx[kArrangeParam], &arrange);
     mArrangeSwitchIdx = g->AttachControl(mArrangeSwitch);
   }
@@ -97,12 +97,15 @@ void OstrakonGuiEq::display(int x, int y)
     for (int i = 0; i < kNumKnobs; ++i) mKnobs[i]->move(x + kKnobs[i].x, y + kKnobs[i].y);
 
   if (mFaderIdx[0] == 0 && mFaderIdx[1] == 0)
+  {
+    const IBitmap fader = LoadEditorBitmap(g, kFaderHandle);
     for (int i = 0; i < 2; ++i)
     {
       mFaders[i] =
           new IFaderControl(mPlug, x + kFaderX[i], y + kFaderY, kFaderTravel, mParamIdx[kInFaderParam + i], &fader);
       mFaderIdx[i] = g->AttachControl(mFaders[i]);
     }
+  }
   else
     for (int i = 0; i < 2; ++i) mFaders[i]->Move(x + kFaderX[i], y + kFaderY);
 }

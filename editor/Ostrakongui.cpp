@@ -58,7 +58,7 @@ Ostrakongui::Ostrakongui(IPlugBase* plug, IGraphics* graphics) : mGraphics(graph
   for (int i = 0; i < kNumSwitches; ++i)
   {
     const SwitchPlace& s = kSwitches[i];
-    IBitmap b = g->LoadIBitmap(s.bitmap->id, s.bitmap->name, s.bitmap->frames);
+    const IBitmap b = LoadEditorBitmap(g, *s.bitmap);
     mSwitches[i] = new ISwitchControl(plug, kSwitchX, s.y, s.param, &b);
     g->AttachControl(mSwitches[i]);
   }

@@ -2,6 +2,7 @@
 
 #include "engine/Ostrakon.h"
 
+#include "IPlug/BitmapStorage.h"
 #include "IPlug/IGraphicsHeadless.h"
 #include "tests/support/TestControl.h"
 
@@ -12,6 +13,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <future>
+#include <thread>
 #include <new>
 #include <vector>
 
@@ -105,6 +107,43 @@ TEST(AudioPath, AllocatesNothingWithTheStripsOwnEditor)
   const long before = AllocationCount();
   for (int n : {512, 0, 1, 300}) rig.Render(n);
   EXPECT_EQ(AllocationCount() - before, 0);
+}
+
+// An adapter may apply changes on the audio thread between blocks (LV2 does): the
+// editor's follow-up of them, greying and rearranging, allocates nothing and takes no
+// lock, not even the bitmap cache's, which other instances hold while they load.
+TEST(AudioPath, TheEditorsFollowUpAllocatesNothingAndTakesNoLock)
+{
+  HostRig rig(256, false);
+  auto change = [&] {
+    for (int round = 0; round < 3; ++round)
+      for (int idx : {kRouting, kEqOn, kDyn1On, kDyn2On, kDyn1Type, kDyn2Type})
+      {
+        IParam* p = rig.plug->GetParam(idx);
+        p->Set(idx == kRouting ? (round + 1) % 3 : idx == kDyn1Type || idx == kDyn2Type ? 2 - round : round % 2);
+        rig.plug->OnParamChange(idx);
+      }
+  };
+  change(); // warm-up
+  if (kCountingAllocations)
+  {
+    const long before = AllocationCount();
+    change();
+    EXPECT_EQ(AllocationCount() - before, 0);
+  }
+  std::promise<void> locked, release;
+  std::thread holder([&] {
+    WDL_MutexLock lock(BitmapStorage::Instance().GetMutex());
+    locked.set_value();
+    release.get_future().wait();
+  });
+  locked.get_future().wait();
+  auto follow = std::async(std::launch::async, change);
+  const bool finished = follow.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+  release.set_value();
+  holder.join();
+  follow.wait();
+  EXPECT_TRUE(finished) << "the editor's follow-up waited for the bitmap cache's lock";
 }
 
 TEST(AudioPath, TakesNoPlugInLock)
