@@ -1,18 +1,38 @@
 #include "IPlug/IGraphicsHeadless.h"
 
-#include "IPlug/BinaryFolder.h"
 #include "IPlug/IControl.h"
 #include "IPlug/IParam.h"
 #include "raster/Bitmap.h"
 #include "raster/Png.h"
 
+#include <dlfcn.h>
 #include <strings.h>
 
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 
 namespace
 {
+// The folder of the binary (executable or shared object) this code was linked into.
+std::string BinaryFolder()
+{
+  std::string path;
+  Dl_info info;
+  if (dladdr((void*) &BinaryFolder, &info) && info.dli_fname && strchr(info.dli_fname, '/'))
+  {
+    char resolved[PATH_MAX];
+    if (realpath(info.dli_fname, resolved)) path = resolved;
+  }
+  if (path.empty())
+  {
+    char resolved[PATH_MAX];
+    if (realpath("/proc/self/exe", resolved)) path = resolved;
+  }
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? std::string(".") : path.substr(0, slash > 0 ? slash : 1);
+}
+
 // The characters a field for this parameter accepts; null for any.
 const char* AllowedCharacters(const IParam* param)
 {
@@ -46,11 +66,6 @@ void IGraphicsHeadless::SetResourceFolder(const char* dir)
 {
   mResourceFolder = dir && *dir ? dir : ".";
   mResourceFolderSet = true;
-}
-
-void IGraphicsHeadless::AddFallbackResourceFolder(const char* dir)
-{
-  if (dir && *dir) mFallbackFolders.push_back(dir);
 }
 
 bool IGraphicsHeadless::RepaintDirty(IRECT* drawn)
@@ -215,39 +230,16 @@ void IGraphicsHeadless::CloseWindow()
   mWindowOpen = false;
 }
 
-std::string IGraphicsHeadless::BitmapFileName(const char* name)
+raster::Bitmap* IGraphicsHeadless::OSLoadBitmap(int, const char* name)
 {
-  if (!name) return std::string();
+  if (!name) return nullptr;
   const char* dot = strrchr(name, '.');
   const char* ext = dot ? dot + 1 : name;
-  if (strcasecmp(ext, "png") != 0) return std::string();
+  if (strcasecmp(ext, "png") != 0) return nullptr;
   const char* slash = strrchr(name, '/');
   const char* base = slash ? slash + 1 : name;
   const std::string stem(base, dot && dot > base ? (size_t) (dot - base) : 0);
-  return stem.empty() ? std::string() : stem + ".png";
-}
-
-raster::Bitmap* IGraphicsHeadless::OSLoadBitmap(int, const char* name)
-{
-  const std::string file = BitmapFileName(name);
-  if (file.empty()) return nullptr;
+  if (stem.empty()) return nullptr;
   ++mBitmapsLoaded;
-  LICE_MemBitmap* bitmap = LICE_LoadPNG((mResourceFolder + "/" + file).c_str());
-  for (size_t i = 0; !bitmap && i < mFallbackFolders.size(); ++i)
-    bitmap = LICE_LoadPNG((mFallbackFolders[i] + "/" + file).c_str());
-  return bitmap;
-}
-
-void IGraphicsHeadless::DescribeBitmapLookup(int, const char* name, WDL_String* places)
-{
-  if (!places) return;
-  const std::string file = BitmapFileName(name);
-  if (file.empty())
-  {
-    places->Set("nowhere: only PNG files are looked up");
-    return;
-  }
-  std::string all = mResourceFolder + "/" + file;
-  for (const std::string& dir : mFallbackFolders) all += ", " + dir + "/" + file;
-  places->Set(all.c_str());
+  return LICE_LoadPNG((mResourceFolder + "/" + stem + ".png").c_str());
 }

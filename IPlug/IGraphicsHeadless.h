@@ -4,9 +4,8 @@
 // popup menu, the text typed into a field, the file chosen in a dialog, whether a web
 // address opened - comes from a script the caller queues beforehand; with nothing
 // queued, menus and dialogs are dismissed and text fields stay open until ended.
-// Bitmaps are PNG files in a resources folder, or failing that in the fallback folders
-// given; PluginPath and HostPath report the plug-in's folder, by default the one holding
-// the binary this code is linked into.
+// Bitmaps are PNG files in a resources folder; PluginPath and HostPath report the
+// plug-in's folder, by default the one holding the binary this code is linked into.
 
 #include "IPlug/IGraphics.h"
 
@@ -25,11 +24,8 @@ public:
   void SetPluginFolder(const char* dir);
   // Defaults to the "resources" folder inside the plug-in's folder.
   void SetResourceFolder(const char* dir);
-  // Searched in the order added for a bitmap the resources folder lacks.
-  void AddFallbackResourceFolder(const char* dir);
   const char* GetPluginFolder() const { return mPluginFolder.c_str(); }
   const char* GetResourceFolder() const { return mResourceFolder.c_str(); }
-  const std::vector<std::string>& GetFallbackResourceFolders() const { return mFallbackFolders; }
 
   // ----- the user's answers, used in the order queued -----
 
@@ -110,15 +106,11 @@ public:
   // name must end in ".png" (any case); its last path component is looked up in the
   // resources folder. The id is not used.
   raster::Bitmap* OSLoadBitmap(int id, const char* name) override;
-  void DescribeBitmapLookup(int id, const char* name, WDL_String* places) override;
 
 private:
   void EndTextEntry(const char* typed);
-  // The file name a bitmap is looked for under, or "" for a name that is not a PNG's.
-  static std::string BitmapFileName(const char* name);
 
   std::string mPluginFolder, mResourceFolder;
-  std::vector<std::string> mFallbackFolders;
   bool mResourceFolderSet = false;
   bool mWindowOpen = false;
   std::deque<int> mMenuChoices;

@@ -4,45 +4,60 @@
 #include "EditorRig.h"
 #include "tests/gui/GuiTestSupport.h"
 
-#include "IPlug/BinaryFolder.h"
 #include "editor/EditorGraphics.h"
+#include "editor/EditorGraphicsHeadless.h"
 
 
 TEST(EditorArtwork, FoundBesideTheBinaryThenInTheBuildTree)
 {
-  const std::vector<std::string> folders = EditorResourceFolders();
-  ASSERT_EQ(folders.size(), 2u);
-  EXPECT_EQ(folders[0], BinaryFolder() + "/resources");
-  EXPECT_EQ(folders[1], OSTRAKON_RESOURCE_DIR);
+  EXPECT_EQ(EditorResourceFolders("/opt/ostrakon/resources"),
+            (std::vector<std::string>{"/opt/ostrakon/resources", OSTRAKON_RESOURCE_DIR}));
 
-  // A file in the first folder wins; one it lacks comes from the next.
+  // An installation's folder is taken whole when it holds the artwork, else the next.
   ScratchDir installed;
-  ASSERT_TRUE(raster::WritePNG(SolidBitmap(3, 2, 0xFF102030).get(), installed.File("eq_bg.png").c_str()));
+  const std::vector<std::string> folders = {installed.Path(), OSTRAKON_RESOURCE_DIR};
+  EXPECT_EQ(ChooseEditorResourceFolder(folders), OSTRAKON_RESOURCE_DIR);
+  ASSERT_TRUE(raster::WritePNG(SolidBitmap(460, 640, 0xFF102030).get(), installed.File("main_bg_2.png").c_str()));
+  EXPECT_EQ(ChooseEditorResourceFolder(folders), installed.Path());
+  EXPECT_EQ(ChooseEditorResourceFolder({"/nonexistent/a", "/nonexistent/b"}), "/nonexistent/a");
+
+  // The strip's own context: nothing beside this test binary, so the build tree's.
+  EditorRig r;
+  auto* g = dynamic_cast<EditorGraphicsHeadless*>(r.g);
+  ASSERT_NE(g, nullptr);
+  EXPECT_STREQ(g->GetResourceFolder(), OSTRAKON_RESOURCE_DIR);
   GuiTestPlug plug;
-  IGraphicsHeadless g(&plug, 10, 10);
-  g.SetResourceFolder(installed.Path().c_str());
-  g.AddFallbackResourceFolder(OSTRAKON_RESOURCE_DIR);
-  std::unique_ptr<raster::Bitmap> own(g.OSLoadBitmap(kEqBackground.id, kEqBackground.name));
-  ASSERT_TRUE(own);
-  EXPECT_EQ(own->Width(), 3);
-  std::unique_ptr<raster::Bitmap> built(g.OSLoadBitmap(kDynBackground.id, kDynBackground.name));
-  ASSERT_TRUE(built);
-  EXPECT_EQ(built->Width(), 430);
+  IGraphicsHeadless plain(&plug, 10, 10);
+  EXPECT_EQ(g->GetCandidateFolders(),
+            (std::vector<std::string>{OSTRAKON_RESOURCE_DIR, plain.GetResourceFolder()}));
+
+  // With the installed folder first, its own background is the editor's.
+  EditorGraphicsHeadless mine(&plug, 460, 640, 0, {installed.Path(), OSTRAKON_RESOURCE_DIR});
+  EXPECT_STREQ(mine.GetResourceFolder(), installed.Path().c_str());
+  std::unique_ptr<raster::Bitmap> bg(mine.OSLoadBitmap(kMainBackground.id, kMainBackground.name));
+  ASSERT_TRUE(bg);
+  EXPECT_EQ(raster::GetPixel(bg.get(), 5, 5), 0xFF102030u);
 }
 
 TEST(EditorArtworkDeathTest, AMissingBitmapNamesTheFileAndWhereItWasLooked)
 {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
-  auto load = [] {
+  auto load = [](std::vector<std::string> folders) {
     GuiTestPlug plug;
-    IGraphicsHeadless g(&plug, 10, 10);
-    g.SetResourceFolder("/nonexistent/installed");
-    g.AddFallbackResourceFolder("/nonexistent/build");
+    EditorGraphicsHeadless g(&plug, 10, 10, 0, folders);
     g.LoadIBitmap(9106, "knob-pos.png", 128);
   };
-  EXPECT_DEATH(load(), "\"knob-pos.png\" \\(resource 9106\\); looked for /nonexistent/installed/knob-pos.png, "
-                       "/nonexistent/build/knob-pos.png");
-  EXPECT_DEATH(load(), "Assertion failed: \\(imgResourceFound\\), function LoadIBitmap");
+  // No folder holds the artwork: the file in the first, and every folder considered.
+  EXPECT_DEATH(load({"/nonexistent/installed", "/nonexistent/build"}),
+               "Cannot load the bitmap \"knob-pos.png\" \\(resource 9106\\); looked for "
+               "/nonexistent/installed/knob-pos.png; the editor's artwork is in none of /nonexistent/installed, "
+               "/nonexistent/build");
+  // The artwork is there but for this file.
+  ScratchDir partial;
+  ASSERT_TRUE(raster::WritePNG(SolidBitmap(4, 4, 0xFF000000).get(), partial.File("main_bg_2.png").c_str()));
+  // (The death test runs this test again in a new process, with a scratch folder of its own.)
+  EXPECT_DEATH(load({partial.Path()}), "looked for /[^ ]*/knob-pos.png\n");
+  EXPECT_DEATH(load({partial.Path()}), "Assertion failed: \\(imgResourceFound\\), function LoadIBitmap");
 }
 
 TEST(EditorFeed, MetersTakeTheEnginesReadingsThroughTheEditorsIndices)
