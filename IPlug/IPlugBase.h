@@ -275,6 +275,7 @@ protected:
   double** OutputData() const { return mOutData.Get(); }
 
 private:
+  void MarkCurrentPresetInitialized();
   bool ResizeScratch(int blockSize);
   bool EnsureScratch(int nFrames);
   void ConvertOutputs(int nFrames, bool accumulate);

@@ -21,6 +21,11 @@ bool UsableValue(double* v)
 
 // ----- images -----
 
+void IPlugBase::MarkCurrentPresetInitialized()
+{
+  if (IPreset* preset = mPresets.Get(mCurrentPresetIdx)) preset->mInitialized = true;
+}
+
 bool IPlugBase::MakeFXPImage(ByteChunk* image)
 {
   if (!image) return false;
@@ -87,6 +92,7 @@ bool IPlugBase::LoadFXPImage(const ByteChunk* image)
     if (state.PutBytes(image->GetData() + program.dataPos, program.dataSize) != program.dataSize) return false;
     if (UnserializeState(&state, 0) < 0) return false;
     ModifyCurrentPreset(program.name);
+    MarkCurrentPresetInitialized();
     InformHostOfProgramChange();
     return true;
   }
@@ -100,6 +106,9 @@ bool IPlugBase::LoadFXPImage(const ByteChunk* image)
     if (UsableValue(&v)) GetParam(i)->SetNormalized(v);
   }
   ModifyCurrentPreset(program.name);
+  // The program now fills the current preset; restored as an empty slot it would be
+  // renamed and would not pass its values on.
+  MarkCurrentPresetInitialized();
   // Without a preset to restore, the engine and the editor still learn the new values.
   if (!RestorePreset(mCurrentPresetIdx))
   {
