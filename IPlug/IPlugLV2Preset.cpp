@@ -36,19 +36,20 @@ LV2PresetTarget LV2PresetTarget::Of(const IPlugLV2Bundle& bundle)
 }
 
 std::string LV2PresetTtl(const LV2PresetTarget& target, const std::string& uri, const std::string& label,
-                         const std::string& comment, const ByteChunk& chunk, const IPlugBase& plug,
+                         const std::string& comment, const ByteChunk& chunk, IPlugBase* plug,
                          const IPlugBase& asConstructed)
 {
+  // What the values read back as can differ in the last bit from what was saved; the
+  // ports must agree with what the plug-in holds after the restore.
+  plug->UnserializeParams(&chunk, 0);
   std::string t = std::string(kPresetPrefixes) + "\n" + Subject(uri) + "\n\ta pset:Preset ;\n";
   t += AppliesTo(target);
   t += "\trdfs:label " + LV2Quoted(label.c_str()) + " ;\n";
   if (!comment.empty()) t += "\trdfs:comment " + LV2Quoted(comment.c_str()) + " ;\n";
-  // The ports hold what the plug-in reports for the chunk's values, so a host that sets
-  // them and restores the state leaves the chunk's exact values in force.
-  const int n = plug.NParams() < asConstructed.NParams() ? plug.NParams() : asConstructed.NParams();
+  const int n = plug->NParams() < asConstructed.NParams() ? plug->NParams() : asConstructed.NParams();
   for (int i = 0; i < n; ++i)
   {
-    const IParam* p = plug.GetParam(i);
+    const IParam* p = plug->GetParam(i);
     const float v = LV2PortScale::Of(*asConstructed.GetParam(i)).PortValue(*p);
     t += i ? " , [\n" : "\tlv2:port [\n";
     t += "\t\tlv2:symbol " + LV2Quoted(LV2SymbolFromName(p->GetNameForHost()).c_str()) + " ;\n";

@@ -22,11 +22,12 @@ struct LV2PresetTarget
 };
 
 // The Turtle of one preset. uri names it; when empty the preset is the file itself (<>),
-// as hosts save theirs. chunk is the parameter state chunk; plug holds its values, from
-// which the ports' values are read, and asConstructed is the same plug-in as constructed,
-// whose ranges are the ports' scales.
+// as hosts save theirs. chunk is the parameter state chunk. The ports' values are what
+// the plug-in reports once it has restored the chunk, so that a host restoring both
+// leaves the chunk's exact values in force: plug is a plug-in as constructed, on which
+// the chunk is restored, and asConstructed another, whose ranges are the ports' scales.
 std::string LV2PresetTtl(const LV2PresetTarget& target, const std::string& uri, const std::string& label,
-                         const std::string& comment, const ByteChunk& chunk, const IPlugBase& plug,
+                         const std::string& comment, const ByteChunk& chunk, IPlugBase* plug,
                          const IPlugBase& asConstructed);
 
 // The manifest's entry for a factory preset of the bundle.

@@ -286,8 +286,10 @@ bool WriteLV2BundleTtl(const IPlugLV2Bundle& bundle, const std::string& dir, std
       *error = std::string("cannot save the state of preset \"") + preset.label + "\"";
       return false;
     }
+    std::unique_ptr<IPlugBase> restored = make();
+    if (!restored) return false;
     const std::string ttl = LV2PresetTtl(target, preset.uri, preset.label, preset.comment ? preset.comment : "",
-                                         chunk, *withPreset, *plug);
+                                         chunk, restored.get(), *plug);
     if (!WriteText(dir + "/" + preset.file, ttl, error)) return false;
   }
   return true;

@@ -18,7 +18,7 @@ struct LV2PresetFile
   std::string uri; // the preset's subject: the file's own URI for a preset saved by a host
   std::string label;
   std::vector<std::string> appliesTo;
-  std::vector<std::pair<std::string, float>> ports; // symbol and value, in file order
+  std::vector<std::pair<std::string, float>> ports; // symbol and value, in no particular order
   bool hasState = false;   // the state holds the target's state key
   ByteChunk chunk;         // its bytes
   bool hasVersion = false; // the state holds the target's version key as an xsd:int

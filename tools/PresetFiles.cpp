@@ -324,11 +324,9 @@ bool EncodeStripPreset(PresetKind kind, const StripPreset& preset, const std::st
     }
     else
     {
-      // The ports' values are those the strip shows once it holds the values.
       std::unique_ptr<Ostrakon> asConstructed(MakePlug());
       const ByteChunk chunk = ChunkOf(preset.values);
-      plug->UnserializeParams(&chunk, 0);
-      const std::string ttl = LV2PresetTtl(StripLV2Target(), "", name, "", chunk, *plug, *asConstructed);
+      const std::string ttl = LV2PresetTtl(StripLV2Target(), "", name, "", chunk, plug.get(), *asConstructed);
       ok = image.PutBytes(ttl.data(), (int) ttl.size()) == (int) ttl.size();
     }
     if (!ok)
