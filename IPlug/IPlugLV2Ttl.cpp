@@ -239,6 +239,12 @@ std::string LV2PluginsTtl(const IPlugLV2Bundle& bundle, const IPlugBase& plug, s
     w.Close();
     t += w.text + " .\n";
   }
+  // The state's keys, which presets and hosts' state files name.
+  t += "\n<" + std::string(bundle.stateKey) + ">\n\ta rdf:Property ;\n\trdfs:label \"Parameters\" ;\n";
+  t += "\trdfs:comment \"Every parameter's normalised value, a double in the machine's byte order, in "
+       "parameter order.\" .\n";
+  t += "\n<" + std::string(bundle.stateVersionKey) + ">\n\ta rdf:Property ;\n";
+  t += "\trdfs:label \"Parameters format version\" .\n";
   if (error && !error->empty()) return std::string();
   return t;
 }
