@@ -14,6 +14,9 @@
 
 #include <atomic>
 #include <limits>
+#include <memory>
+
+class Ostrakongui;
 
 // Identity the host sees.
 constexpr const char* kOstrakonChannelIO = "1-1 2-2";
@@ -90,6 +93,10 @@ public:
   };
   void SetMeterControls(const MeterControls& controls) { mMeters = controls; }
 
+  // The editor builder, made with the plug-in; its graphics context is attached.
+  Ostrakongui* GetEditor() const { return mGui.get(); }
+  static constexpr int kEditorWidth = 460, kEditorHeight = 640;
+
   // The stages of the routing slots (each processes interleaved stereo in place), and
   // the EQ module's targets from the EQ parameters as the audio thread has them.
   void setEqFilters();
@@ -145,6 +152,9 @@ private:
   void SetRouting(int routing);
   void OnAnalogue(bool on);
   void OnOversampling(bool on);
+  // The editor: built and attached by the constructor, kept consistent with every change.
+  void CreateEditor();
+  void FollowInEditor(int paramIdx, const IParam* param);
 
   // ----- the audio thread's state, touched by others only under the render gate -----
   analog_eq mEq;
@@ -176,6 +186,9 @@ private:
   // The analogue tolerances for the compressors' next oversampling switch, by type and
   // slot: drawn where the change is made, as the draw takes the C library's lock.
   std::atomic<double> mSwitchTolerances[kNumCompressorTypes][2][2] = {};
+
+  // ----- the editor, kept by the threads that change parameters -----
+  std::unique_ptr<Ostrakongui> mGui;
 };
 
 // Creates one instance, one thread at a time.

@@ -3,6 +3,10 @@
 
 #include "tests/lv2/LV2Rig.h"
 
+#include "IPlug/BitmapStorage.h"
+#include "IPlug/IGraphics.h"
+#include "editor/Ostrakongui.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -10,6 +14,7 @@
 #include <cstring>
 #include <future>
 #include <limits>
+#include <memory>
 #include <thread>
 
 namespace
@@ -84,6 +89,29 @@ TEST(LV2Instantiate, InitialisesAsAnAudioUnitHostDoes)
   // The ports sit at the defaults, so the first block changes no parameter.
   rig.Run(TestProgramme(2, 64), 0, 64);
   for (int i = 0; i < kNumParams; ++i) EXPECT_EQ(plug.GetParam(i)->Value(), kOstrakonParams[i].defaultValue) << i;
+}
+
+// Every instance makes its editor, with no window, from the artwork in the bundle: a
+// session with a strip on every track makes many, and they share one decoded set.
+TEST(LV2Instantiate, ManyInstancesEachWithItsEditorShareTheArtwork)
+{
+  std::vector<std::unique_ptr<LV2Rig>> tracks;
+  tracks.emplace_back(new LV2Rig);
+  const int cached = BitmapStorage::Instance().Size();
+  for (int i = 0; i < 47; ++i) tracks.emplace_back(new LV2Rig(i % 2 ? LV2Rig::kMono : LV2Rig::kStereo));
+  EXPECT_EQ(BitmapStorage::Instance().Size(), cached);
+  const auto programme = TestProgramme(2, 256);
+  for (auto& t : tracks)
+  {
+    ASSERT_NE(t->handle, nullptr);
+    EXPECT_EQ(t->Plug().GetGUI()->GetNControls(), 115);
+    t->Control(kRouting) = 2.0f;
+    t->Control(kEqOn) = 0.0f;
+    t->Run(programme, 0, 256);
+    EXPECT_TRUE(AllFinite(t->out));
+    EXPECT_GT(t->Meter(0), 0.1f);
+    EXPECT_EQ(t->Plug().GetEditor()->Eq()->Background()->GetRECT()->T, 372);
+  }
 }
 
 TEST(LV2Instantiate, MaximumBlockFromTheHostOptions)

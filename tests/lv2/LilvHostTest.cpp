@@ -5,6 +5,7 @@
 
 #include "IPlug/IPlugLV2.h"
 #include "IPlug/IPlugLV2Ttl.h"
+#include "editor/EditorBitmaps.h"
 #include "engine/OstrakonLV2.h"
 #include "engine/OstrakonParams.h"
 #include "tests/lv2/LilvHost.h"
@@ -20,6 +21,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <limits>
 #include <memory>
 #include <random>
@@ -249,4 +252,22 @@ TEST(LilvHost, StateSavedToDiskRestoresIntoANewInstance)
   lilv_state_free(loaded);
   lilv_state_free(saved);
   std::filesystem::remove_all(dir);
+}
+
+// The plug-in makes its editor in every instance and looks for the artwork beside its
+// shared object first: the bundle carries all of it, as the build drew it.
+TEST(LilvBundle, CarriesTheEditorsArtwork)
+{
+  for (const EditorBitmap& b : kEditorBitmaps)
+  {
+    const std::string inBundle = std::string(OSTRAKON_LV2_BUNDLE_DIR) + "/resources/" + b.name;
+    const std::string built = std::string(OSTRAKON_RESOURCE_DIR) + "/" + b.name;
+    auto bytes = [](const std::string& path) {
+      std::ifstream f(path, std::ios::binary);
+      return std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+    };
+    const std::string carried = bytes(inBundle);
+    EXPECT_FALSE(carried.empty()) << inBundle;
+    EXPECT_TRUE(carried == bytes(built)) << b.name;
+  }
 }
