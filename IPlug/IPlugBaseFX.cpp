@@ -140,14 +140,26 @@ bool IPlugBase::LoadFXBImage(const ByteChunk* image)
   if (bank.opaque) return false;
   const int n = NParams();
   int pos = bank.dataPos;
+  bool anyLoaded = false;
   for (int p = 0; p < bank.nPrograms; ++p)
   {
     FXProgram program;
     pos = ReadFXProgram(image, pos, &program);
-    if (pos < 0 || program.opaque || program.nParams != n) return false;
+    if (pos < 0 || program.opaque || program.nParams != n)
+    {
+      // The programs before stay loaded; the last of them is what the parameters hold,
+      // and the engine is brought to it too.
+      if (anyLoaded)
+      {
+        RestorePreset(mCurrentPresetIdx);
+        InformHostOfProgramChange();
+      }
+      return false;
+    }
     // A program with no preset slot to hold it would land in the current preset.
     if (p >= NPresets()) continue;
     if (!RestorePreset(p)) return false;
+    anyLoaded = true;
     for (int i = 0; i < n; ++i)
     {
       float f = 0.0f;

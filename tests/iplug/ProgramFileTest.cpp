@@ -414,6 +414,13 @@ TEST(ProgramFiles, ABankThatGoesBadPartWayKeepsTheProgramsBeforeIt)
     EXPECT_TRUE(p.Preset(0)->mInitialized);
     EXPECT_FALSE(p.Preset(1)->mInitialized);
     EXPECT_FALSE(p.Preset(2)->mInitialized);
+    // The engine holds what the parameters show: the first program, applied last.
+    const std::vector<int> changes = p.Changes();
+    ASSERT_GE(changes.size(), (size_t) kNumStateParams);
+    EXPECT_EQ(std::vector<int>(changes.end() - kNumStateParams, changes.end()), (std::vector<int>{0, 1, 2, 3, 4}));
+    EXPECT_EQ(p.events.back(), "program changed");
+    EXPECT_NEAR(p.GetParam(kGain)->Value(), 6.0, 1e-5);
+    EXPECT_EQ(p.GetParam(kCount)->Int(), 3);
   }
   // A program count beyond the file's end: the programs that are there load, then it fails.
   {
