@@ -27,7 +27,8 @@ bool ReadFileImage(const char* path, ByteChunk* out, int maxBytes)
   if (!out) return false;
   out->Clear();
   if (!path || !*path) return false;
-  Fd file{open(path, O_RDONLY | O_CLOEXEC)};
+  // Not blocking, so that a pipe with no writer is refused below instead of waited on.
+  Fd file{open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC)};
   struct stat st;
   if (file.fd < 0 || fstat(file.fd, &st) != 0 || !S_ISREG(st.st_mode)) return false;
   unsigned char buf[65536];

@@ -4,8 +4,8 @@
 
 #include "IPlug/ByteChunk.h"
 
-// False, with out emptied, when the path is no readable regular file or holds more than
-// maxBytes bytes.
+// False, with out emptied, when the path is no readable regular file (a pipe or a device
+// is refused without waiting on it) or holds more than maxBytes bytes.
 bool ReadFileImage(const char* path, ByteChunk* out, int maxBytes);
 
 // Writes the image beside the destination, flushes it, then puts it in place by renaming;

@@ -608,4 +608,9 @@ TEST(ProgramFiles, AFileIsReplacedOnlyByACompleteImage)
   EXPECT_FALSE(p.LoadProgramFromFXP());
   g->QueueFileChoice(dir.Dir().c_str());
   EXPECT_FALSE(p.LoadBankFromFXB());
+  // Nor does a pipe, which is not waited on for a writer.
+  ASSERT_EQ(mkfifo(dir.Path("pipe.fxp").c_str(), 0600), 0);
+  g->QueueFileChoice(dir.Path("pipe.fxp").c_str());
+  EXPECT_FALSE(p.LoadProgramFromFXP());
+  unlink(dir.Path("pipe.fxp").c_str());
 }
