@@ -3,6 +3,7 @@
 #include "host/AUPresetFile.h"
 #include "host/PendingFile.h"
 #include "tools/AudioFile.h"
+#include "tools/PresetFiles.h"
 #include "tools/StripHost.h"
 
 #include "IPlug/SampleRates.h"
@@ -40,7 +41,7 @@ bool RenderFile(const std::string& inPath, const std::string& outPath,
     if (host.FindParam(s.target, error) < 0) return false;
   AUPresetFile preset;
   if (!options.presetPath.empty() &&
-      (!preset.Read(options.presetPath, error) || !host.CheckPreset(preset, options.presetPath, error)))
+      (!ReadPresetState(options.presetPath, &preset, error) || !host.CheckPreset(preset, options.presetPath, error)))
     return false;
 
   AudioFileReader reader;
@@ -69,15 +70,10 @@ bool RenderFile(const std::string& inPath, const std::string& outPath,
   if (!options.savePresetPath.empty())
   {
     AUPresetFile state;
-    std::string xml;
-    if (!host.SavePreset(&state, error)) return false;
-    if (!state.ToXML(&xml))
-    {
-      *error = "cannot write preset '" + options.savePresetPath +
-               "': the strip's state is not a property list";
+    std::string bytes;
+    if (!host.SavePreset(&state, error) || !EncodePresetState(options.savePresetPath, state, &bytes, error))
       return false;
-    }
-    if (!savedPreset.Open(options.savePresetPath, error) || !savedPreset.Write(xml.data(), xml.size(), error))
+    if (!savedPreset.Open(options.savePresetPath, error) || !savedPreset.Write(bytes.data(), bytes.size(), error))
       return false;
   }
 

@@ -13,9 +13,9 @@ constexpr int kMaxRenderBlock = 65536;
 struct RenderOptions
 {
   int blockSize = kDefaultRenderBlock;
-  std::string presetPath;             // an .aupreset applied after the initialisation
+  std::string presetPath;             // .aupreset, .fxp or .ttl, applied after the initialisation
   std::vector<ParamSetting> settings; // applied in order, after the preset
-  std::string savePresetPath;         // the state after the settings, as an .aupreset
+  std::string savePresetPath;         // the state after the settings, as its extension says
   // The analogue stages draw their component tolerances from the calendar time; a
   // fixed time (seconds since the epoch) makes the render repeatable bit for bit.
   bool fixedAnalogueTime = false;

@@ -1,6 +1,7 @@
 #include "tools/Snapshot.h"
 
 #include "host/AUPresetFile.h"
+#include "tools/PresetFiles.h"
 #include "host/PendingFile.h"
 #include "tools/AudioFile.h"
 #include "tools/StripHost.h"
@@ -84,7 +85,7 @@ bool WriteSnapshot(const std::string& outPath, const SnapshotOptions& options, s
     if (host.FindParam(s.target, error) < 0) return false;
   AUPresetFile preset;
   if (!options.presetPath.empty() &&
-      (!preset.Read(options.presetPath, error) || !host.CheckPreset(preset, options.presetPath, error)))
+      (!ReadPresetState(options.presetPath, &preset, error) || !host.CheckPreset(preset, options.presetPath, error)))
     return false;
 
   AudioFileReader reader;

@@ -9,7 +9,7 @@
 
 struct SnapshotOptions
 {
-  std::string presetPath;             // an .aupreset applied after the initialisation
+  std::string presetPath;             // a preset (.aupreset, .fxp or .ttl) applied after the initialisation
   std::vector<ParamSetting> settings; // applied in order, after the preset
   std::string audioPath;              // rendered through the strip before the picture
 };
