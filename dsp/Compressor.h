@@ -56,10 +56,11 @@ protected:
   // histories are kept), and the analogue block at the processing rate with the
   // tolerances it holds.
   void initPath(int rate);
-  // The 2x path's low-passes guard the band of the rate the strip runs at: they sit at
-  // 20 kHz, or below 44.1 kHz where 20 kHz sits at 44.1 kHz, so that zero-stuffing's
-  // images above the band's top are removed before the gain loop and again before
-  // decimation folds them back onto the band. Normalised to the raised rate.
+  // The 2x path's low-passes guard the band of the rate the strip runs at: at 20 kHz
+  // from 44.1 kHz up, and below it at the same fraction of the rate (the 44.1 kHz
+  // design), so that zero-stuffing's images above the band's top are removed before the
+  // gain loop and again before decimation folds them back onto the band. Normalised to
+  // the raised rate.
   double besselCutoff() const;
   // The one-pole factor e^(-1 / (rate * t)) of a time in milliseconds at the
   // processing rate.
