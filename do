@@ -3,11 +3,15 @@
 #   ./do demo [DIR]   build the renderer and render the demo signals into DIR (default demo-out)
 #   ./do test         build everything, run the tests, then again under ASan/UBSan, then
 #                     the tests that use threads under TSan
+#   ./do install      build the LV2 bundle and copy it into ~/.lv2 (or LV2_PATH's first entry)
 set -euo pipefail
 cd "$(dirname "$0")"
 
 packages=(cmake g++ make pkg-config libgtest-dev libbenchmark-dev libsndfile1-dev libplist-dev
-          libcairo2-dev libfontconfig-dev fonts-liberation2 libpng-dev zlib1g-dev)
+          libcairo2-dev libfontconfig-dev fonts-liberation2 libpng-dev zlib1g-dev
+          lv2-dev liblilv-dev
+          # the LV2 tools and hosts the tests drive
+          lilv-utils sordi jalv jackd2 ardour xvfb xdotool)
 
 install_missing() {
   local missing=()
@@ -51,8 +55,20 @@ case "${1:-}" in
     TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
       "${norandom[@]}" ctest --test-dir build-tsan --output-on-failure -j"$jobs"
     ;;
+  install)
+    install_missing
+    cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
+    cmake --build build -j"$jobs" --target ostrakon_lv2_bundle
+    lv2_path=${LV2_PATH:-}
+    dest=${lv2_path%%:*}
+    [ -n "$dest" ] || dest="$HOME/.lv2"
+    mkdir -p "$dest"
+    rm -rf "$dest/ostrakon.lv2"
+    cp -R build/lib/lv2/ostrakon.lv2 "$dest/"
+    echo "Installed $dest/ostrakon.lv2"
+    ;;
   *)
-    echo "usage: ./do demo [DIR] | ./do test" >&2
+    echo "usage: ./do demo [DIR] | ./do test | ./do install" >&2
     exit 2
     ;;
 esac

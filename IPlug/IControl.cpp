@@ -84,11 +84,22 @@ void IControl::SetDirty(bool pushParamToPlug)
 
 void IControl::SetClean()
 {
+  if (mGraphics) mCleanAt.store(mGraphics->AllDirtyCount(), std::memory_order_relaxed);
   mDirty.store(mRedraw.load(std::memory_order_relaxed), std::memory_order_relaxed);
   mRedraw.store(false, std::memory_order_relaxed);
 }
 
-bool IControl::IsDirty() { return mDirty.load(std::memory_order_relaxed); }
+bool IControl::IsDirty()
+{
+  return mDirty.load(std::memory_order_relaxed) ||
+         (mGraphics && mGraphics->AllDirtyCount() != mCleanAt.load(std::memory_order_relaxed));
+}
+
+void IControl::SetGraphics(IGraphics* graphics)
+{
+  mGraphics = graphics;
+  if (graphics) mCleanAt.store(graphics->AllDirtyCount(), std::memory_order_relaxed);
+}
 
 bool IControl::IsHit(int x, int y) { return mTargetRECT.Contains(x, y); }
 

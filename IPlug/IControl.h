@@ -3,10 +3,11 @@
 // optional parameter, a normalised value 0..1, drawing flags and the event handlers the
 // graphics context calls.
 //
-// The audio thread reaches a control only through IGraphics::SetControlFromPlug and
-// SetAllControlsDirty, that is through SetValueFromPlug and SetDirty(false); the value,
-// its default, its clamp range and the dirty and redraw flags are therefore atomic, and
-// overrides of those two calls must neither lock nor allocate.
+// The audio thread reaches a control only through IGraphics::SetControlFromPlug, that is
+// through SetValueFromPlug and SetDirty(false), and IGraphics::SetAllControlsDirty, which
+// counts in the context rather than touching each control; the value, its default, its
+// clamp range and the dirty and redraw flags are therefore atomic, and overrides of
+// those calls must neither lock nor allocate.
 
 #include "IPlug/IChannelBlend.h"
 #include "IPlug/IMouseMod.h"
@@ -67,7 +68,13 @@ public:
   virtual void SetDirty(bool pushParamToPlug = true);
   // A value received while drawing keeps the control dirty for one more repaint.
   virtual void SetClean();
+  // Dirty since last cleaned, by its own marking or by the graphics context's
+  // SetAllControlsDirty.
   virtual bool IsDirty();
+
+  // Called by the graphics context that takes the control: from then on the context's
+  // SetAllControlsDirty dirties it too.
+  void SetGraphics(IGraphics* graphics);
   virtual void OnGUIIdle() {}
 
   // From the user: dirties the control and pushes the value when it changed.
@@ -129,6 +136,10 @@ protected:
   bool mDblAsSingleClick = false;
   bool mMOWhenGrayed = false;
   IChannelBlend mBlend;
+  // The context holding the control, and its count of SetAllControlsDirty calls when
+  // the control was last cleaned: a different count now means dirty.
+  IGraphics* mGraphics = nullptr;
+  std::atomic<unsigned> mCleanAt{0};
 
   static_assert(std::atomic<double>::is_always_lock_free, "meter values must not need a lock");
 };

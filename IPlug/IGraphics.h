@@ -7,7 +7,7 @@
 //
 // Threads: the GUI thread does all drawing, event dispatch and attachment. The audio
 // thread calls only SetControlFromPlug and SetAllControlsDirty, which write atomic
-// control values and flags without a lock or an allocation.
+// control values, flags and counts without a lock or an allocation.
 
 #include "IPlug/IBitmap.h"
 #include "IPlug/IChannelBlend.h"
@@ -20,6 +20,7 @@
 #include "IPlug/WDL/WDL_PtrList.h"
 #include "IPlug/WDL/WDL_String.h"
 
+#include <atomic>
 #include <cstdint>
 
 class IControl;
@@ -92,8 +93,12 @@ public:
   bool IsDirty(IRECT* r);
   // Paints the dirty controls and puts r on screen; see the strict drawing policy.
   virtual bool Draw(IRECT* r);
-  // Marks every control dirty without touching a parameter. Audio thread.
+  // Marks every control dirty without touching a parameter, as SetDirty(false) on each
+  // would (values are not clamped again: every path that sets one clamps it). One count
+  // in the context, whatever the number of controls. Audio thread.
   void SetAllControlsDirty();
+  // How often SetAllControlsDirty was called; a control cleaned at another count is dirty.
+  unsigned AllDirtyCount() const { return mAllDirty.load(std::memory_order_relaxed); }
   // Strict (the default): every control touching r is drawn, each within r. Otherwise
   // each dirty control is repainted within its own rectangle with the controls under
   // and over it, or the whole background when the background is dirty.
@@ -237,6 +242,11 @@ public:
   virtual void* GetWindow() = 0;
   // Decodes the named image from the plug-in's resources into a new bitmap, or null.
   virtual raster::Bitmap* OSLoadBitmap(int id, const char* name) = 0;
+  // Where OSLoadBitmap looks for the image, for the message of a failed load.
+  virtual void DescribeBitmapLookup(int, const char*, WDL_String* places)
+  {
+    if (places) places->Set("the plug-in's resources");
+  }
 
 protected:
   // Set by a platform whose Resize waits for the next Draw to resize its surface.
@@ -245,7 +255,7 @@ protected:
 
 private:
   bool BlitClipped(raster::Bitmap* src, IRECT* dest, int srcX, int srcY, const IChannelBlend* blend);
-  // The control at idx gets a press: capture, position, OnMouseDown, host gesture begin.
+  // The control at idx gets a press: capture, position, host gesture begin, OnMouseDown.
   void PressControl(int idx, int x, int y, IMouseMod* mod);
 
   WDL_Mutex mMutex; // for the platform; no operation here takes it
@@ -262,4 +272,5 @@ private:
   bool mHandleMouseOver = false;
   bool mStrict = true;
   IControl* mKeyCatcher = nullptr;
+  std::atomic<unsigned> mAllDirty{0};
 };

@@ -23,6 +23,14 @@ IBitmap IGraphics::LoadIBitmap(int id, const char* name, int nStates)
   {
     bitmap = OSLoadBitmap(id, name);
     const bool imgResourceFound = bitmap != nullptr;
+    if (!imgResourceFound)
+    {
+      // An installation fault: say which file is missing and where it was looked for.
+      WDL_String places;
+      DescribeBitmapLookup(id, name, &places);
+      fprintf(stderr, "Cannot load the bitmap \"%s\" (resource %d); looked for %s\n", name ? name : "", id,
+              places.Get());
+    }
     FATAL_ASSERT(imgResourceFound, "IPlug/IGraphics");
     cache.Add(bitmap, id);
   }

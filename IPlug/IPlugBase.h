@@ -19,7 +19,9 @@
 //   records, what hosts read back and the editor are updated at once on that thread,
 //   and OnParamChange hands the audio thread its share without a lock (IParamChanges),
 //   which the plug-in applies at the top of its next block. An adapter may change
-//   parameters on the audio thread between blocks; never from inside one.
+//   parameters on the audio thread between blocks; never from inside one. The editor's
+//   follow-up of a change (greying and moving controls) therefore takes no lock and
+//   allocates nothing; such an adapter has no window drawing the editor meanwhile.
 // - Re-initialisations (Reset, SetBlockSize, sample-rate and connection changes) run on
 //   any thread but the audio thread's block in progress: they hold the render gate
 //   (IRenderGate::Reinit), which waits for that block to end and refuses blocks until

@@ -2,6 +2,7 @@
 
 #include "IPlug/IGraphics.h"
 #include "dsp/StereoFrame.h"
+#include "editor/Ostrakongui.h"
 
 #include <cmath>
 
@@ -55,9 +56,9 @@ bool ReadsKnobPosition(int paramIdx)
 } // namespace
 
 Ostrakon::Ostrakon(const IPlugInstanceInfo& instanceInfo)
-  : IPlugAU(instanceInfo, kNumParams, kOstrakonChannelIO, 0, kOstrakonEffectName, kOstrakonProductName,
-              kOstrakonMfrName, kOstrakonVersion, kOstrakonUniqueID, kOstrakonMfrID,
-              kOstrakonLatency, false, false, false)
+  : IPlugAdapter(instanceInfo, kNumParams, kOstrakonChannelIO, 0, kOstrakonEffectName, kOstrakonProductName,
+                   kOstrakonMfrName, kOstrakonVersion, kOstrakonUniqueID, kOstrakonMfrID,
+                   kOstrakonLatency, false, false, false)
 {
   for (int i = 0; i < kNumParams; ++i)
   {
@@ -65,6 +66,7 @@ Ostrakon::Ostrakon(const IPlugInstanceInfo& instanceInfo)
     InitOstrakonParam(param, kOstrakonParams[i]);
     mReceived[i] = ReadsKnobPosition(i) ? param->GetNormalized() : param->Value();
   }
+  CreateEditor();
 }
 
 Ostrakon::~Ostrakon() = default;
@@ -106,8 +108,9 @@ void Ostrakon::OnParamChange(int paramIdx)
       case kOversampling: DrawOversamplingTolerances(); break;
       default: break;
     }
-    // The editor's follow-up of a change (greying, the panels' order) belongs here: on
-    // this thread, at once, like the records'.
+    // The editor follows on this thread, at once, like the records: greying, the
+    // panels' order.
+    FollowInEditor(paramIdx, param);
   }
 
   // The audio thread's share, for the start of its next block. Every change, even of an

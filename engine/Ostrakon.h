@@ -3,7 +3,7 @@
 // per-block pipeline (input stage, three routed stages, output stage, meters).
 
 #include "IPlug/IParamChanges.h"
-#include "IPlug/IPlugAU.h"
+#include "IPlug/IPlugAdapter.h"
 #include "IPlug/IPlugInstanceInfo.h"
 #include "dsp/VCACompressor.h"
 #include "dsp/VintageFETCompressor.h"
@@ -14,6 +14,9 @@
 
 #include <atomic>
 #include <limits>
+#include <memory>
+
+class Ostrakongui;
 
 // Identity the host sees.
 constexpr const char* kOstrakonChannelIO = "1-1 2-2";
@@ -26,10 +29,12 @@ constexpr int kOstrakonMfrID = ('Q' << 24) | ('r' << 16) | ('r' << 8) | 'o';
 constexpr int kOstrakonLatency = 0;
 constexpr const char* kOstrakonBundleID = "com.quarro.audiounit.Ostrakon";
 constexpr const char* kOstrakonViewClass = "Ostrakon_View";
+#if defined(IPLUG_AU)
 // The component type of the bundle's component description.
 constexpr OSType kOstrakonComponentType = kAudioUnitType_Effect;
+#endif
 
-class Ostrakon : public IPlugAU
+class Ostrakon : public IPlugAdapter
 {
 public:
   // Longest piece the pipeline runs at once, the size of its working buffer; longer
@@ -88,6 +93,10 @@ public:
   };
   void SetMeterControls(const MeterControls& controls) { mMeters = controls; }
 
+  // The editor builder, made with the plug-in; its graphics context is attached.
+  Ostrakongui* GetEditor() const { return mGui.get(); }
+  static constexpr int kEditorWidth = 460, kEditorHeight = 640;
+
   // The stages of the routing slots (each processes interleaved stereo in place), and
   // the EQ module's targets from the EQ parameters as the audio thread has them.
   void setEqFilters();
@@ -103,6 +112,13 @@ public:
   double GetInputGainFactor() const { return mInputGain; }
   double GetOutputGainFactor() const { return mOutputGain; }
   double GetGainReduction(int slot) const { return slot == 0 || slot == 1 ? mGainReduction[slot] : 1.0; }
+  // A stage's input and output peaks of the last block, in EPeakMeter order; 0 when the
+  // stage did not run in it (switched off or not routed).
+  double GetEqPeak(EPeakMeter meter) const { return mEqRan ? mEqPeaks[meter] : 0.0; }
+  double GetDynPeak(int slot, EPeakMeter meter) const
+  {
+    return (slot == 0 || slot == 1) && mDynRan[slot] ? mDynPeaks[slot][meter] : 0.0;
+  }
 
   // The modules, for tests and tools; the engine writes their settings.
   analog_eq& Eq() { return mEq; }
@@ -136,6 +152,9 @@ private:
   void SetRouting(int routing);
   void OnAnalogue(bool on);
   void OnOversampling(bool on);
+  // The editor: built and attached by the constructor, kept consistent with every change.
+  void CreateEditor();
+  void FollowInEditor(int paramIdx, const IParam* param);
 
   // ----- the audio thread's state, touched by others only under the render gate -----
   analog_eq mEq;
@@ -167,10 +186,15 @@ private:
   // The analogue tolerances for the compressors' next oversampling switch, by type and
   // slot: drawn where the change is made, as the draw takes the C library's lock.
   std::atomic<double> mSwitchTolerances[kNumCompressorTypes][2][2] = {};
+
+  // ----- the editor, kept by the threads that change parameters -----
+  std::unique_ptr<Ostrakongui> mGui;
 };
 
 // Creates one instance, one thread at a time.
 Ostrakon* MakePlug();
 
+#if defined(IPLUG_AU)
 // The component entry a host opens the strip through.
 extern "C" ComponentResult Ostrakon_Entry(ComponentParameters* params, void* storage);
+#endif

@@ -63,14 +63,17 @@ LICE_MemBitmap* LICE_LoadPNG(const char* path)
 
 namespace raster
 {
-bool WritePNG(const Bitmap* bmp, const char* path)
+namespace
 {
-  if (!bmp || !path || bmp->Width() <= 0 || bmp->Height() <= 0) return false;
+// The bitmap's pixels with straight alpha, as PNG keeps them; null when it has none.
+std::unique_ptr<uint32_t[]> Straight(const Bitmap* bmp)
+{
+  if (!bmp || bmp->Width() <= 0 || bmp->Height() <= 0) return nullptr;
   const uint32_t* bits = bmp->Bits();
-  if (!bits) return false;
+  if (!bits) return nullptr;
   const int w = bmp->Width(), h = bmp->Height();
   std::unique_ptr<uint32_t[]> straight(new (std::nothrow) uint32_t[(size_t) w * h]);
-  if (!straight) return false;
+  if (!straight) return nullptr;
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x)
     {
@@ -85,14 +88,52 @@ bool WritePNG(const Bitmap* bmp, const char* path)
       }
       straight[(size_t) y * w + x] = out;
     }
+  return straight;
+}
+
+void Describe(png_image* image, const Bitmap* bmp)
+{
+  memset(image, 0, sizeof *image);
+  image->version = PNG_IMAGE_VERSION;
+  image->width = (png_uint_32) bmp->Width();
+  image->height = (png_uint_32) bmp->Height();
+  image->format = kWordFormat;
+}
+} // namespace
+
+bool WritePNG(const Bitmap* bmp, const char* path)
+{
+  if (!path) return false;
+  std::unique_ptr<uint32_t[]> straight = Straight(bmp);
+  if (!straight) return false;
   png_image image;
-  memset(&image, 0, sizeof image);
-  image.version = PNG_IMAGE_VERSION;
-  image.width = (png_uint_32) w;
-  image.height = (png_uint_32) h;
-  image.format = kWordFormat;
-  const int ok = png_image_write_to_file(&image, path, 0, straight.get(), w * 4, nullptr);
+  Describe(&image, bmp);
+  const int ok = png_image_write_to_file(&image, path, 0, straight.get(), bmp->Width() * 4, nullptr);
   png_image_free(&image);
+  return ok != 0;
+}
+
+bool EncodePNG(const Bitmap* bmp, std::vector<unsigned char>* out)
+{
+  if (!out) return false;
+  out->clear();
+  std::unique_ptr<uint32_t[]> straight = Straight(bmp);
+  if (!straight) return false;
+  png_image image;
+  Describe(&image, bmp);
+  // The first call measures, the second writes.
+  png_alloc_size_t size = 0;
+  if (!png_image_write_to_memory(&image, nullptr, &size, 0, straight.get(), bmp->Width() * 4, nullptr) ||
+      size == 0)
+  {
+    png_image_free(&image);
+    return false;
+  }
+  out->resize(size);
+  const int ok = png_image_write_to_memory(&image, out->data(), &size, 0, straight.get(), bmp->Width() * 4,
+                                           nullptr);
+  png_image_free(&image);
+  out->resize(ok ? size : 0);
   return ok != 0;
 }
 } // namespace raster

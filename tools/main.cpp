@@ -5,6 +5,7 @@
 //                          [--set NAME_OR_INDEX=VALUE]...
 //   ostrakon preset show FILE
 //   ostrakon demo DIR
+//   ostrakon snapshot OUT.png [--preset FILE] [--set NAME_OR_INDEX=VALUE]... [--audio IN]
 // Exit status 0 on success, 2 on any failure, which is reported in one line on stderr.
 
 #include "engine/Ostrakon.h"
@@ -13,6 +14,7 @@
 #include "tools/ParamList.h"
 #include "tools/PresetShow.h"
 #include "tools/Render.h"
+#include "tools/Snapshot.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -32,6 +34,8 @@ const char* const kUsage =
   "                              [--save-preset FILE] [--set NAME_OR_INDEX=VALUE]...\n"
   "       ostrakon preset show FILE\n"
   "       ostrakon demo DIR\n"
+  "       ostrakon snapshot OUT.png [--preset FILE] [--set NAME_OR_INDEX=VALUE]...\n"
+  "                                 [--audio IN]\n"
   "\n"
   "params  lists the 40 parameters, tab-separated: index, \"host name\", kind, default,\n"
   "        minimum, maximum, \"label\", shape, display text of the default\n"
@@ -56,7 +60,13 @@ const char* const kUsage =
   "        prints an .aupreset's name, then per parameter, tab-separated: index,\n"
   "        \"name\", display text, \"label\"\n"
   "demo    writes a synthesised test signal and two renders of it into DIR and\n"
-  "        prints their peak and RMS levels\n";
+  "        prints their peak and RMS levels\n"
+  "snapshot\n"
+  "        draws the editor without a window into OUT.png (460 x 640)\n"
+  "        --preset FILE and --set P=V as for render, applied in that order\n"
+  "        --audio IN  plays IN (as render reads it) through the strip first, the\n"
+  "                    editor repainted 25 times per second of audio, so the\n"
+  "                    meters show its last levels\n";
 
 int Fail(const std::string& message)
 {
@@ -171,6 +181,60 @@ int Render(int argc, char** argv)
   return kExitOk;
 }
 
+int Snapshot(int argc, char** argv)
+{
+  SnapshotOptions options;
+  std::vector<std::string> files;
+  bool optionsDone = false;
+  for (int i = 2; i < argc; ++i)
+  {
+    const std::string arg = argv[i];
+    if (optionsDone || arg.empty() || arg[0] != '-')
+    {
+      files.push_back(arg);
+      continue;
+    }
+    if (arg == "--")
+    {
+      optionsDone = true;
+      continue;
+    }
+    std::string name = arg, value;
+    bool inlineValue = false;
+    const size_t eq = arg.find('=');
+    if (arg.compare(0, 2, "--") == 0 && eq != std::string::npos)
+    {
+      name = arg.substr(0, eq);
+      value = arg.substr(eq + 1);
+      inlineValue = true;
+    }
+    if (name != "--set" && name != "--preset" && name != "--audio") return Fail("unknown option '" + arg + "'");
+    if (!inlineValue)
+    {
+      if (i + 1 >= argc) return Fail(name + " needs a value");
+      value = argv[++i];
+    }
+    if (name == "--set")
+    {
+      ParamSetting setting;
+      std::string error;
+      if (!ParseParamSetting(value, &setting, &error)) return Fail(error);
+      options.settings.push_back(setting);
+    }
+    else
+    {
+      if (value.empty()) return Fail(name + " needs a file name");
+      (name == "--preset" ? options.presetPath : options.audioPath) = value;
+    }
+  }
+  if (files.empty()) return Fail("'snapshot' needs a file to write: snapshot OUT.png");
+  if (files.size() > 1) return Fail("unexpected argument '" + files[1] + "'; 'snapshot' takes OUT.png");
+
+  std::string error;
+  if (!WriteSnapshot(files[0], options, &error)) return Fail(error);
+  return kExitOk;
+}
+
 int Info(int argc, char** argv)
 {
   if (argc > 2) return Fail("'info' takes no arguments, got '" + std::string(argv[2]) + "'");
@@ -203,7 +267,8 @@ int Demo(int argc, char** argv)
 
 int main(int argc, char** argv)
 {
-  if (argc < 2) return Fail("missing command: params, info, render, preset or demo (see 'ostrakon --help')");
+  if (argc < 2)
+    return Fail("missing command: params, info, render, preset, demo or snapshot (see 'ostrakon --help')");
   const std::string command = argv[1];
   if (command == "--help" || command == "-h" || command == "help")
   {
@@ -215,6 +280,7 @@ int main(int argc, char** argv)
   if (command == "render") return Render(argc, argv);
   if (command == "preset") return Preset(argc, argv);
   if (command == "demo") return Demo(argc, argv);
+  if (command == "snapshot") return Snapshot(argc, argv);
   return Fail("unknown command '" + command +
-              "': params, info, render, preset or demo (see 'ostrakon --help')");
+              "': params, info, render, preset, demo or snapshot (see 'ostrakon --help')");
 }

@@ -1,5 +1,6 @@
 #pragma once
-// A line of text drawn in the control's style; no parameter.
+// A line of text drawn in the control's style, faded by its blend weight when greyed; no
+// parameter.
 
 #include "IPlug/IControl.h"
 #include "IPlug/WDL/WDL_String.h"

@@ -345,10 +345,13 @@ TEST(AUProperty, FixedReplies)
   EXPECT_EQ(host.Get(kAudioUnitProperty_LastRenderError, kAudioUnitScope_Global, 0, &last), noErr);
   EXPECT_EQ(last, noErr);
 
-  // No editor yet: no view of either kind.
+  // The editor exists from construction, so the view is described; the Cocoa view also
+  // needs the component's bundle, which nothing has registered here.
   ComponentDescription view;
-  EXPECT_EQ(host.Get(kAudioUnitProperty_GetUIComponentList, kAudioUnitScope_Global, 0, &view),
-            kAudioUnitErr_InvalidProperty);
+  ASSERT_EQ(host.Get(kAudioUnitProperty_GetUIComponentList, kAudioUnitScope_Global, 0, &view), noErr);
+  EXPECT_EQ(view.componentType, (OSType) kAudioUnitCarbonViewComponentType);
+  EXPECT_EQ(view.componentSubType, (OSType) kOstrakonUniqueID);
+  EXPECT_EQ(view.componentManufacturer, (OSType) kOstrakonMfrID);
   AudioUnitCocoaViewInfo cocoa;
   EXPECT_EQ(host.Get(kAudioUnitProperty_CocoaUI, kAudioUnitScope_Global, 0, &cocoa),
             kAudioUnitErr_InvalidProperty);

@@ -2,6 +2,7 @@
 
 #include "engine/Ostrakon.h"
 
+#include "IPlug/BitmapStorage.h"
 #include "IPlug/IGraphicsHeadless.h"
 #include "tests/support/TestControl.h"
 
@@ -12,6 +13,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <future>
+#include <thread>
 #include <new>
 #include <vector>
 
@@ -21,7 +23,8 @@ namespace
 {
 struct HostRig
 {
-  explicit HostRig(int block) : plug(MakePlug()), l(block), r(block), ol(block), orr(block)
+  // With standIns, the strip's editor is replaced by bare controls where its meters are.
+  explicit HostRig(int block, bool standIns = true) : plug(MakePlug()), l(block), r(block), ol(block), orr(block)
   {
     plug->SetBlockSize(block);
     plug->Reset();
@@ -29,6 +32,7 @@ struct HostRig
     plug->SetInputChannelConnections(0, 2, true);
     plug->SetOutputChannelConnections(0, 2, true);
     for (int i = 0; i < block; ++i) l[i] = r[i] = (float) std::sin(0.01 * i);
+    if (!standIns) return;
     IGraphics* g = new IGraphicsHeadless(plug.get(), 460, 640);
     int idx[4];
     for (int& c : idx) c = g->AttachControl(new TestControl(plug.get()));
@@ -90,6 +94,56 @@ TEST(AudioPath, AllocatesNothing)
         EXPECT_EQ(AllocationCount() - start, 0)
             << "oversampling " << over << ", analogue " << analogue << ", type " << type;
       }
+}
+
+TEST(AudioPath, AllocatesNothingWithTheStripsOwnEditor)
+{
+  if (!kCountingAllocations) GTEST_SKIP() << "allocation counting is off under the sanitizer";
+  HostRig rig(512, false);
+  ASSERT_EQ(rig.plug->GetGUI()->GetNControls(), 115);
+  rig.plug->GetParam(kDyn1Thresh)->Set(-40.0);
+  rig.plug->OnParamChange(kDyn1Thresh);
+  rig.Render(512); // warm-up: the meters take their first values
+  const long before = AllocationCount();
+  for (int n : {512, 0, 1, 300}) rig.Render(n);
+  EXPECT_EQ(AllocationCount() - before, 0);
+}
+
+// An adapter may apply changes on the audio thread between blocks (LV2 does): the
+// editor's follow-up of them, greying and rearranging, allocates nothing and takes no
+// lock, not even the bitmap cache's, which other instances hold while they load.
+TEST(AudioPath, TheEditorsFollowUpAllocatesNothingAndTakesNoLock)
+{
+  HostRig rig(256, false);
+  auto change = [&] {
+    for (int round = 0; round < 3; ++round)
+      for (int idx : {kRouting, kEqOn, kDyn1On, kDyn2On, kDyn1Type, kDyn2Type})
+      {
+        IParam* p = rig.plug->GetParam(idx);
+        p->Set(idx == kRouting ? (round + 1) % 3 : idx == kDyn1Type || idx == kDyn2Type ? 2 - round : round % 2);
+        rig.plug->OnParamChange(idx);
+      }
+  };
+  change(); // warm-up
+  if (kCountingAllocations)
+  {
+    const long before = AllocationCount();
+    change();
+    EXPECT_EQ(AllocationCount() - before, 0);
+  }
+  std::promise<void> locked, release;
+  std::thread holder([&] {
+    WDL_MutexLock lock(BitmapStorage::Instance().GetMutex());
+    locked.set_value();
+    release.get_future().wait();
+  });
+  locked.get_future().wait();
+  auto follow = std::async(std::launch::async, change);
+  const bool finished = follow.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+  release.set_value();
+  holder.join();
+  follow.wait();
+  EXPECT_TRUE(finished) << "the editor's follow-up waited for the bitmap cache's lock";
 }
 
 TEST(AudioPath, TakesNoPlugInLock)

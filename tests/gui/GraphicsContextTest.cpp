@@ -4,6 +4,7 @@
 #include "GuiTestSupport.h"
 
 #include "IPlug/IParam.h"
+#include "IPlug/controls/ISwitchControl.h"
 
 #include <cmath>
 
@@ -373,6 +374,38 @@ TEST(GraphicsDraw, AllDirtyIdleAndStrictness)
   EXPECT_EQ(a->log, (std::vector<std::string>{"idle"}));
 }
 
+// Marking every control dirty is one count in the context: each control, backgrounds
+// inserted in front included, is dirty until it is next cleaned, and no other.
+TEST(GraphicsDraw, AllDirtyReachesEveryControlUntilCleaned)
+{
+  GuiRig rig;
+  auto* a = rig.Add(new ProbeControl(&rig.plug, IRECT(10, 10, 20, 20)));
+  auto* b = rig.Add(new ProbeControl(&rig.plug, IRECT(30, 30, 40, 40)));
+  const IColor grey(255, 50, 50, 50);
+  rig.g->AttachPanelBackground(&grey);
+  ProbeControl loose(&rig.plug, IRECT(0, 0, 5, 5)); // in no context
+  rig.RepaintAll();
+  loose.SetClean();
+  IRECT r;
+  EXPECT_FALSE(rig.g->IsDirty(&r));
+  rig.g->SetAllControlsDirty();
+  rig.g->SetAllControlsDirty();
+  for (int i = 0; i < 3; ++i) EXPECT_TRUE(rig.g->GetControl(i)->IsDirty()) << i;
+  EXPECT_FALSE(loose.IsDirty());
+  EXPECT_TRUE(rig.g->IsDirty(&r));
+  EXPECT_EQ(r, IRECT(0, 0, 100, 80));
+  a->SetClean();
+  EXPECT_FALSE(a->IsDirty());
+  EXPECT_TRUE(b->IsDirty());
+  // A value arriving while a control is drawn still earns it one more repaint.
+  b->SetValueFromPlug(0.5);
+  b->SetValueFromPlug(0.7);
+  b->SetClean();
+  EXPECT_TRUE(b->IsDirty());
+  b->SetClean();
+  EXPECT_FALSE(b->IsDirty());
+}
+
 // ----- mouse and keys -----
 
 TEST(GraphicsMouse, APressCapturesAndBracketsTheHostGesture)
@@ -401,6 +434,20 @@ TEST(GraphicsMouse, APressCapturesAndBracketsTheHostGesture)
   EXPECT_TRUE(rig.plug.events.empty());
   rig.g->OnMouseDown(200, 200, &kLeft); // nothing there
   EXPECT_EQ(rig.g->GetMouseCapture(), -1);
+}
+
+// A switch changes its parameter on the press itself: the change lies inside the gesture.
+TEST(GraphicsMouse, AChangeMadeOnThePressIsInsideTheGesture)
+{
+  GuiRig rig;
+  std::unique_ptr<LICE_MemBitmap> strip = Filmstrip(10, 10, {0xFF101010, 0xFF202020});
+  IBitmap b = Wrap(strip.get(), 2);
+  rig.Add(new ISwitchControl(&rig.plug, 0, 0, kOn, &b));
+  rig.g->OnMouseDown(5, 5, &kLeft);
+  rig.g->OnMouseUp(5, 5, &kLeft);
+  EXPECT_EQ(Take(rig.plug.events),
+            (std::vector<std::string>{"begin " + std::to_string(kOn), "inform " + std::to_string(kOn),
+                                      "change " + std::to_string(kOn), "end " + std::to_string(kOn)}));
 }
 
 TEST(GraphicsMouse, HitsGoToTheTopMostVisibleUngreyedControl)

@@ -5,7 +5,6 @@
 #include "tests/au/AUHost.h"
 
 #include "IPlug/IGraphicsHeadless.h"
-#include "IPlug/controls/IKnobLineControl.h"
 
 #include <gtest/gtest.h>
 
@@ -155,23 +154,11 @@ TEST(ConcurrentStrip, RenderingWhileAnotherThreadChangesEverything)
 
   AUHost host;
   ASSERT_EQ(Prepare(host), noErr);
-  // An editor, so that the audio thread's meter posts meet the interface thread's
-  // parameter echoes and repaints: a control per parameter and the strip's meters.
-  IGraphicsHeadless* editor = new IGraphicsHeadless(host.Strip(), 460, 640);
-  const IColor white(255, 255, 255, 255);
-  for (int i = 0; i < kNumParams; ++i)
-  {
-    const IRECT cell(20 * (i % 20), 20 * (i / 20), 20 * (i % 20) + 18, 20 * (i / 20) + 18);
-    editor->AttachControl(new IKnobLineControl(host.Strip(), &cell, i, &white));
-  }
-  Ostrakon::MeterControls meters;
-  for (int k = 0; k < Ostrakon::kNumPeakMeters; ++k)
-  {
-    const IRECT cell(10 * k, 100, 10 * k + 8, 140);
-    meters.strip[k] = editor->AttachControl(new IKnobLineControl(host.Strip(), &cell, -1, &white));
-  }
-  host.Strip()->SetMeterControls(meters);
-  host.Strip()->AttachGraphics(editor);
+  // The strip's own editor, so that the audio thread's meter posts meet the interface
+  // thread's parameter echoes, greying, rearranging and repaints.
+  IGraphicsHeadless* editor = dynamic_cast<IGraphicsHeadless*>(host.Strip()->GetGUI());
+  ASSERT_NE(editor, nullptr);
+  ASSERT_EQ(editor->GetNControls(), 115);
   AudioUnitRenderProc render = nullptr;
   ASSERT_EQ(host.Get(kAudioUnitProperty_FastDispatch, kAudioUnitScope_Global, kAudioUnitRenderSelect, &render),
             noErr);
