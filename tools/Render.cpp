@@ -1,9 +1,7 @@
 #include "tools/Render.h"
 
-#include "host/AUPresetFile.h"
 #include "host/PendingFile.h"
 #include "tools/AudioFile.h"
-#include "tools/PresetFiles.h"
 #include "tools/StripHost.h"
 
 #include "IPlug/SampleRates.h"
@@ -37,12 +35,8 @@ bool RenderFile(const std::string& inPath, const std::string& outPath,
   // current ranges and are checked as they are applied.
   StripHost host;
   if (!host.Open(error)) return false;
-  for (const ParamSetting& s : options.settings)
-    if (host.FindParam(s.target, error) < 0) return false;
-  AUPresetFile preset;
-  if (!options.presetPath.empty() &&
-      (!ReadPresetState(options.presetPath, &preset, error) || !host.CheckPreset(preset, options.presetPath, error)))
-    return false;
+  PendingStripSettings settings;
+  if (!settings.Check(host, options.strip, error)) return false;
 
   AudioFileReader reader;
   if (!reader.Open(inPath, error)) return false;
@@ -61,18 +55,14 @@ bool RenderFile(const std::string& inPath, const std::string& outPath,
     return false;
   }
   if (!host.Prepare(rate, options.blockSize, nChannels, error)) return false;
-  if (!preset.IsEmpty() && !host.LoadPreset(preset, options.presetPath, error)) return false;
-  for (const ParamSetting& s : options.settings)
-    if (!host.Apply(s, error)) return false;
+  if (!settings.Apply(host, error)) return false;
 
   // Written beside its destination now, put in place with the audio.
   PendingFile savedPreset;
   if (!options.savePresetPath.empty())
   {
-    AUPresetFile state;
     std::string bytes;
-    if (!host.SavePreset(&state, error) || !EncodePresetState(options.savePresetPath, state, &bytes, error))
-      return false;
+    if (!EncodeStripState(host, options.savePresetPath, &bytes, error)) return false;
     if (!savedPreset.Open(options.savePresetPath, error) || !savedPreset.Write(bytes.data(), bytes.size(), error))
       return false;
   }
