@@ -123,7 +123,7 @@ bool IPlugLV2::Setup(const IPlugLV2Bundle* bundle, const IPlugLV2Plugin* plugin,
   mControlIn.reset(new float*[nParams]());
   mMeterOut.reset(new float*[nMeters]());
   mLastControl.reset(new float[nParams]);
-  mPortScale.reset(new PortScale[nParams]);
+  mPortScale.reset(new IPlugLV2PortScale[nParams]);
   mMeterValues.reset(new float[nMeters]());
   mPieceMeters.reset(new float[nMeters]());
   mPublished.reset(new std::atomic<double>[nParams]);
@@ -153,7 +153,7 @@ bool IPlugLV2::Setup(const IPlugLV2Bundle* bundle, const IPlugLV2Plugin* plugin,
   for (int i = 0; i < nParams; ++i)
   {
     const IParam* p = GetParam(i);
-    mPortScale[i] = {p->GetMin(), p->GetMax(), p->GetShape()};
+    mPortScale[i] = IPlugLV2PortScale::Of(p);
     // Ports still at the parameter defaults change nothing on the first block.
     mLastControl[i] = (float) p->Value();
   }
@@ -257,31 +257,11 @@ void IPlugLV2::ApplyControl(int paramIdx, float value)
 {
   IParam* p = GetParam(paramIdx);
   if (!p) return;
-  const PortScale& s = mPortScale[paramIdx];
-  double v = value;
-  if (v < s.min) v = s.min;
-  if (v > s.max) v = s.max;
-  double lo = 0.0, hi = 1.0;
-  p->GetBounds(&lo, &hi);
-  if (lo == s.min && hi == s.max)
-    p->Set(v);
-  else
-  {
-    // Another setting moved the parameter's range: the port's value names a knob position.
-    const double range = s.max - s.min;
-    p->SetNormalized(range > 0.0 ? std::pow((v - s.min) / range, 1.0 / s.shape) : 0.0);
-  }
+  mPortScale[paramIdx].Apply(p, value);
   OnParamChange(paramIdx);
 }
 
-float IPlugLV2::PortValue(int paramIdx) const
-{
-  const IParam* p = GetParam(paramIdx);
-  const PortScale& s = mPortScale[paramIdx];
-  if (p->GetMin() == s.min && p->GetMax() == s.max) return (float) p->Value();
-  // The knob position on the port's scale.
-  return (float) (s.min + (s.max - s.min) * std::pow(p->GetNormalized(), s.shape));
-}
+float IPlugLV2::PortValue(int paramIdx) const { return mPortScale[paramIdx].PortValue(GetParam(paramIdx)); }
 
 void IPlugLV2::ProcessPieces(int nFrames)
 {

@@ -9,6 +9,7 @@
 #include "IPlug/IPlugBase.h"
 #include "IPlug/IPlugInstanceInfo.h"
 #include "IPlug/IPlugLV2Bundle.h"
+#include "IPlug/IPlugLV2PortScale.h"
 
 #include <lv2/core/lv2.h>
 #include <lv2/state/state.h>
@@ -69,14 +70,6 @@ private:
   LV2_State_Status SaveState(LV2_State_Store_Function store, LV2_State_Handle handle);
   LV2_State_Status RestoreState(LV2_State_Retrieve_Function retrieve, LV2_State_Handle handle);
 
-  // A control port's scale: the range its parameter had at construction. A parameter
-  // whose range moves later keeps its knob position: a port value means the position
-  // it has on this scale.
-  struct PortScale
-  {
-    double min, max, shape;
-  };
-
   const IPlugLV2Bundle* mBundle = nullptr;
   const IPlugLV2Plugin* mPlugin = nullptr;
   IPlugLV2Ports mPorts = {0, 0, 0};
@@ -87,7 +80,7 @@ private:
   float* mLatencyOut = nullptr;
 
   std::unique_ptr<float[]> mLastControl; // each control port's value as last applied
-  std::unique_ptr<PortScale[]> mPortScale;
+  std::unique_ptr<IPlugLV2PortScale[]> mPortScale; // fixed at instantiation
   std::unique_ptr<float[]> mMeterValues, mPieceMeters;
 
   // The parameters' normalised values as of the last block, for a save beside run:
