@@ -9,8 +9,9 @@ cd "$(dirname "$0")"
 
 packages=(cmake g++ make pkg-config libgtest-dev libbenchmark-dev libsndfile1-dev libplist-dev
           libcairo2-dev libfontconfig-dev fonts-liberation2 libpng-dev zlib1g-dev
-          lv2-dev liblilv-dev
-          # the LV2 tools and hosts the tests drive
+          libx11-dev lv2-dev liblilv-dev
+          # the LV2 tools and hosts the tests drive, and the X server they and the editor's
+          # window tests use
           lilv-utils sordi jalv jackd2 ardour xvfb xdotool)
 
 install_missing() {

@@ -2,71 +2,17 @@
 
 #include "IPlug/IControl.h"
 #include "IPlug/IParam.h"
+#include "IPlug/TextEntryFilter.h"
 #include "raster/Bitmap.h"
 #include "raster/Png.h"
 
-#include <dlfcn.h>
-#include <strings.h>
-
-#include <climits>
-#include <cstdlib>
-#include <cstring>
-
-namespace
-{
-// The folder of the binary (executable or shared object) this code was linked into.
-std::string BinaryFolder()
-{
-  std::string path;
-  Dl_info info;
-  if (dladdr((void*) &BinaryFolder, &info) && info.dli_fname && strchr(info.dli_fname, '/'))
-  {
-    char resolved[PATH_MAX];
-    if (realpath(info.dli_fname, resolved)) path = resolved;
-  }
-  if (path.empty())
-  {
-    char resolved[PATH_MAX];
-    if (realpath("/proc/self/exe", resolved)) path = resolved;
-  }
-  const size_t slash = path.rfind('/');
-  return slash == std::string::npos ? std::string(".") : path.substr(0, slash > 0 ? slash : 1);
-}
-
-// The characters a field for this parameter accepts; null for any.
-const char* AllowedCharacters(const IParam* param)
-{
-  if (!param) return nullptr;
-  switch (param->Type())
-  {
-    case IParam::kTypeDouble: return "0123456789.-+";
-    case IParam::kTypeBool:
-    case IParam::kTypeInt:
-    case IParam::kTypeEnum: return "0123456789-+";
-    default: return nullptr;
-  }
-}
-} // namespace
 
 IGraphicsHeadless::IGraphicsHeadless(IPlugBase* plug, int width, int height, int fps)
-  : IGraphics(plug, width, height, fps), mPluginFolder(BinaryFolder())
+  : IGraphics(plug, width, height, fps)
 {
-  mResourceFolder = mPluginFolder + "/resources";
 }
 
 IGraphicsHeadless::~IGraphicsHeadless() { CloseWindow(); }
-
-void IGraphicsHeadless::SetPluginFolder(const char* dir)
-{
-  mPluginFolder = dir && *dir ? dir : ".";
-  if (!mResourceFolderSet) mResourceFolder = mPluginFolder + "/resources";
-}
-
-void IGraphicsHeadless::SetResourceFolder(const char* dir)
-{
-  mResourceFolder = dir && *dir ? dir : ".";
-  mResourceFolderSet = true;
-}
 
 bool IGraphicsHeadless::RepaintDirty(IRECT* drawn)
 {
@@ -149,16 +95,11 @@ void IGraphicsHeadless::CreateTextEntry(IControl* control, IText* text, IRECT* t
 bool IGraphicsHeadless::FinishTextEntry(const char* typed)
 {
   if (!mEditControl) return false;
-  // Keystrokes the field refuses leave no trace; the rest stop at the entry length.
-  const char* allowed = AllowedCharacters(mEditParam);
-  const int maxLen = mEditControl->GetTextEntryLength();
+  // Keystrokes the field refuses leave no trace.
+  const TextEntryFilter filter(mEditParam, mEditControl->GetTextEntryLength());
   std::string kept;
   for (const char* p = typed ? typed : ""; *p; ++p)
-  {
-    if (allowed && !strchr(allowed, *p)) continue;
-    if (maxLen > 0 && (int) kept.size() >= maxLen) break;
-    kept += *p;
-  }
+    if (filter.IsPartialStringValid((kept + *p).c_str())) kept += *p;
   EndTextEntry(kept.c_str());
   return true;
 }
@@ -177,12 +118,12 @@ void IGraphicsHeadless::EndTextEntry(const char* typed)
 
 void IGraphicsHeadless::HostPath(WDL_String* path)
 {
-  if (path) path->Set((mPluginFolder + "/").c_str());
+  if (path) path->Set((mLocation.PluginFolder() + "/").c_str());
 }
 
 void IGraphicsHeadless::PluginPath(WDL_String* path)
 {
-  if (path) path->Set((mPluginFolder + "/").c_str());
+  if (path) path->Set((mLocation.PluginFolder() + "/").c_str());
 }
 
 void IGraphicsHeadless::PromptForFile(WDL_String* filename, EFileAction action, WDL_String* dir,
@@ -232,14 +173,7 @@ void IGraphicsHeadless::CloseWindow()
 
 raster::Bitmap* IGraphicsHeadless::OSLoadBitmap(int, const char* name)
 {
-  if (!name) return nullptr;
-  const char* dot = strrchr(name, '.');
-  const char* ext = dot ? dot + 1 : name;
-  if (strcasecmp(ext, "png") != 0) return nullptr;
-  const char* slash = strrchr(name, '/');
-  const char* base = slash ? slash + 1 : name;
-  const std::string stem(base, dot && dot > base ? (size_t) (dot - base) : 0);
-  if (stem.empty()) return nullptr;
-  ++mBitmapsLoaded;
-  return LICE_LoadPNG((mResourceFolder + "/" + stem + ".png").c_str());
+  raster::Bitmap* bitmap = mLocation.LoadPNG(name);
+  if (bitmap) ++mBitmapsLoaded;
+  return bitmap;
 }

@@ -8,6 +8,7 @@
 // plug-in's folder, by default the one holding the binary this code is linked into.
 
 #include "IPlug/IGraphics.h"
+#include "IPlug/PluginLocation.h"
 
 #include <deque>
 #include <string>
@@ -21,11 +22,11 @@ public:
 
   // ----- where the plug-in lives -----
 
-  void SetPluginFolder(const char* dir);
+  void SetPluginFolder(const char* dir) { mLocation.SetPluginFolder(dir); }
   // Defaults to the "resources" folder inside the plug-in's folder.
-  void SetResourceFolder(const char* dir);
-  const char* GetPluginFolder() const { return mPluginFolder.c_str(); }
-  const char* GetResourceFolder() const { return mResourceFolder.c_str(); }
+  void SetResourceFolder(const char* dir) { mLocation.SetResourceFolder(dir); }
+  const char* GetPluginFolder() const { return mLocation.PluginFolder().c_str(); }
+  const char* GetResourceFolder() const { return mLocation.ResourceFolder().c_str(); }
 
   // ----- the user's answers, used in the order queued -----
 
@@ -110,8 +111,7 @@ public:
 private:
   void EndTextEntry(const char* typed);
 
-  std::string mPluginFolder, mResourceFolder;
-  bool mResourceFolderSet = false;
+  PluginLocation mLocation;
   bool mWindowOpen = false;
   std::deque<int> mMenuChoices;
   std::deque<std::string> mTextEntries, mFileChoices;

@@ -25,3 +25,9 @@ std::vector<std::string> EditorResourceFolders(const std::string& besideBinary);
 bool HoldsEditorArtwork(const std::string& folder);
 // The first of the folders that holds the editor's artwork, or the first when none does.
 std::string ChooseEditorResourceFolder(const std::vector<std::string>& folders);
+// Puts the folder in use first, the others after it in their order.
+void OrderEditorResourceFolders(std::vector<std::string>* folders, const std::string& inUse);
+// Where a bitmap was looked for, for the message of a failed load: the file in the folder
+// in use, and, when no folder held the artwork, the folders considered.
+std::string DescribeEditorBitmapLookup(const char* name, const std::string& inUse,
+                                       const std::vector<std::string>& candidates, bool artworkFound);

@@ -4,6 +4,8 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+
 std::vector<std::string> EditorResourceFolders(const std::string& besideBinary)
 {
   std::vector<std::string> folders{besideBinary};
@@ -24,4 +26,24 @@ std::string ChooseEditorResourceFolder(const std::vector<std::string>& folders)
   for (const std::string& dir : folders)
     if (HoldsEditorArtwork(dir)) return dir;
   return folders.empty() ? std::string(".") : folders.front();
+}
+
+void OrderEditorResourceFolders(std::vector<std::string>* folders, const std::string& inUse)
+{
+  std::stable_partition(folders->begin(), folders->end(), [&](const std::string& d) { return d == inUse; });
+}
+
+std::string DescribeEditorBitmapLookup(const char* name, const std::string& inUse,
+                                       const std::vector<std::string>& candidates, bool artworkFound)
+{
+  const std::string base = name ? name : "";
+  const size_t slash = base.rfind('/');
+  const std::string file = slash == std::string::npos ? base : base.substr(slash + 1);
+  std::string text = inUse + "/" + file;
+  if (!artworkFound && candidates.size() > 1)
+  {
+    text += "; the editor's artwork is in none of";
+    for (size_t i = 0; i < candidates.size(); ++i) text += (i ? ", " : " ") + candidates[i];
+  }
+  return text;
 }

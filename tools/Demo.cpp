@@ -68,7 +68,7 @@ bool RunDemo(const std::string& dir, FILE* out, std::string* error)
   plain.analogueTime = kDemoAnalogueTime;
   if (!RenderFile(input, defaults, plain, error)) return false;
   RenderOptions characterful = plain;
-  characterful.settings.assign(std::begin(kCharacter), std::end(kCharacter));
+  characterful.strip.settings.assign(std::begin(kCharacter), std::end(kCharacter));
   if (!RenderFile(input, character, characterful, error)) return false;
 
   for (const std::string& path : {input, defaults, character})

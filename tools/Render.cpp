@@ -1,6 +1,5 @@
 #include "tools/Render.h"
 
-#include "host/AUPresetFile.h"
 #include "host/PendingFile.h"
 #include "tools/AudioFile.h"
 #include "tools/StripHost.h"
@@ -36,12 +35,8 @@ bool RenderFile(const std::string& inPath, const std::string& outPath,
   // current ranges and are checked as they are applied.
   StripHost host;
   if (!host.Open(error)) return false;
-  for (const ParamSetting& s : options.settings)
-    if (host.FindParam(s.target, error) < 0) return false;
-  AUPresetFile preset;
-  if (!options.presetPath.empty() &&
-      (!preset.Read(options.presetPath, error) || !host.CheckPreset(preset, options.presetPath, error)))
-    return false;
+  PendingStripSettings settings;
+  if (!settings.Check(host, options.strip, error)) return false;
 
   AudioFileReader reader;
   if (!reader.Open(inPath, error)) return false;
@@ -60,23 +55,14 @@ bool RenderFile(const std::string& inPath, const std::string& outPath,
     return false;
   }
   if (!host.Prepare(rate, options.blockSize, nChannels, error)) return false;
-  if (!preset.IsEmpty() && !host.LoadPreset(preset, options.presetPath, error)) return false;
-  for (const ParamSetting& s : options.settings)
-    if (!host.Apply(s, error)) return false;
+  if (!settings.Apply(host, error)) return false;
 
   // Written beside its destination now, put in place with the audio.
   PendingFile savedPreset;
   if (!options.savePresetPath.empty())
   {
-    AUPresetFile state;
     std::string xml;
-    if (!host.SavePreset(&state, error)) return false;
-    if (!state.ToXML(&xml))
-    {
-      *error = "cannot write preset '" + options.savePresetPath +
-               "': the strip's state is not a property list";
-      return false;
-    }
+    if (!StripStateXML(host, options.savePresetPath, &xml, error)) return false;
     if (!savedPreset.Open(options.savePresetPath, error) || !savedPreset.Write(xml.data(), xml.size(), error))
       return false;
   }

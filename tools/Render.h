@@ -2,7 +2,7 @@
 // `ostrakon render`: an audio file through the strip, block by block, into a 32-bit
 // float WAV at the input's rate with the input's channel count.
 
-#include "tools/ParamSetting.h"
+#include "tools/StripSettings.h"
 
 #include <string>
 #include <vector>
@@ -13,8 +13,7 @@ constexpr int kMaxRenderBlock = 65536;
 struct RenderOptions
 {
   int blockSize = kDefaultRenderBlock;
-  std::string presetPath;             // an .aupreset applied after the initialisation
-  std::vector<ParamSetting> settings; // applied in order, after the preset
+  StripSettings strip;                // a preset, then settings, after the initialisation
   std::string savePresetPath;         // the state after the settings, as an .aupreset
   // The analogue stages draw their component tolerances from the calendar time; a
   // fixed time (seconds since the epoch) makes the render repeatable bit for bit.

@@ -1,6 +1,5 @@
 #include "tools/Snapshot.h"
 
-#include "host/AUPresetFile.h"
 #include "host/PendingFile.h"
 #include "tools/AudioFile.h"
 #include "tools/StripHost.h"
@@ -80,12 +79,8 @@ bool WriteSnapshot(const std::string& outPath, const SnapshotOptions& options, s
 
   StripHost host;
   if (!host.Open(error)) return false;
-  for (const ParamSetting& s : options.settings)
-    if (host.FindParam(s.target, error) < 0) return false;
-  AUPresetFile preset;
-  if (!options.presetPath.empty() &&
-      (!preset.Read(options.presetPath, error) || !host.CheckPreset(preset, options.presetPath, error)))
-    return false;
+  PendingStripSettings settings;
+  if (!settings.Check(host, options.strip, error)) return false;
 
   AudioFileReader reader;
   int rate = kDefaultRate, nChannels = 2;
@@ -109,9 +104,7 @@ bool WriteSnapshot(const std::string& outPath, const SnapshotOptions& options, s
     }
   }
   if (!host.Prepare(rate, kBlock, nChannels, error)) return false;
-  if (!preset.IsEmpty() && !host.LoadPreset(preset, options.presetPath, error)) return false;
-  for (const ParamSetting& s : options.settings)
-    if (!host.Apply(s, error)) return false;
+  if (!settings.Apply(host, error)) return false;
 
   IGraphicsHeadless* editor = EditorOf(host);
   if (!editor)

@@ -2,15 +2,14 @@
 // `ostrakon snapshot`: the editor drawn without a window after the settings (and, with an
 // audio file, after rendering it, so the meters show its last levels), as a PNG file.
 
-#include "tools/ParamSetting.h"
+#include "tools/StripSettings.h"
 
 #include <string>
 #include <vector>
 
 struct SnapshotOptions
 {
-  std::string presetPath;             // an .aupreset applied after the initialisation
-  std::vector<ParamSetting> settings; // applied in order, after the preset
+  StripSettings strip;                // a preset, then settings, after the initialisation
   std::string audioPath;              // rendered through the strip before the picture
 };
 

@@ -6,10 +6,13 @@
 //   ostrakon preset show FILE
 //   ostrakon demo DIR
 //   ostrakon snapshot OUT.png [--preset FILE] [--set NAME_OR_INDEX=VALUE]... [--audio IN]
+//   ostrakon editor [--preset FILE] [--set NAME_OR_INDEX=VALUE]... [--audio IN] [--save-preset FILE]
 // Exit status 0 on success, 2 on any failure, which is reported in one line on stderr.
 
 #include "engine/Ostrakon.h"
+#include "tools/CommandLine.h"
 #include "tools/Demo.h"
+#include "tools/Editor.h"
 #include "tools/Info.h"
 #include "tools/ParamList.h"
 #include "tools/PresetShow.h"
@@ -36,6 +39,8 @@ const char* const kUsage =
   "       ostrakon demo DIR\n"
   "       ostrakon snapshot OUT.png [--preset FILE] [--set NAME_OR_INDEX=VALUE]...\n"
   "                                 [--audio IN]\n"
+  "       ostrakon editor [--preset FILE] [--set NAME_OR_INDEX=VALUE]... [--audio IN]\n"
+  "                       [--save-preset FILE]\n"
   "\n"
   "params  lists the 40 parameters, tab-separated: index, \"host name\", kind, default,\n"
   "        minimum, maximum, \"label\", shape, display text of the default\n"
@@ -66,7 +71,14 @@ const char* const kUsage =
   "        --preset FILE and --set P=V as for render, applied in that order\n"
   "        --audio IN  plays IN (as render reads it) through the strip first, the\n"
   "                    editor repainted 25 times per second of audio, so the\n"
-  "                    meters show its last levels\n";
+  "                    meters show its last levels\n"
+  "editor  opens the editor in a window on $DISPLAY until the window is closed, or\n"
+  "        until Ctrl-C or SIGTERM\n"
+  "        --preset FILE and --set P=V as for render, applied in that order\n"
+  "        --audio IN  plays IN (as render reads it) through the strip over and over\n"
+  "                    in real time, so the meters move; the sound goes nowhere\n"
+  "        --save-preset FILE\n"
+  "                    writes the state when the editor ends as an XML .aupreset\n";
 
 int Fail(const std::string& message)
 {
@@ -117,66 +129,34 @@ int Params(int argc, char** argv)
 int Render(int argc, char** argv)
 {
   RenderOptions options;
-  std::vector<std::string> files;
-  bool optionsDone = false;
-  for (int i = 2; i < argc; ++i)
+  CommandLine line;
+  std::string error;
+  if (!line.Parse(argc, argv, 2, {"--block", "--set", "--analogue-time", "--preset", "--save-preset"}, &error))
+    return Fail(error);
+  for (const auto& [name, value] : line.options)
   {
-    const std::string arg = argv[i];
-    std::string error;
-    if (optionsDone || arg.empty() || arg[0] != '-')
-    {
-      files.push_back(arg);
-      continue;
-    }
-    if (arg == "--")
-    {
-      optionsDone = true;
-      continue;
-    }
-
-    // --block N and --block=N, --set P=V and --set=P=V, and so on.
-    std::string name = arg, value;
-    bool inlineValue = false;
-    const size_t eq = arg.find('=');
-    if (arg.compare(0, 2, "--") == 0 && eq != std::string::npos)
-    {
-      name = arg.substr(0, eq);
-      value = arg.substr(eq + 1);
-      inlineValue = true;
-    }
-    if (name != "--block" && name != "--set" && name != "--analogue-time" && name != "--preset" &&
-        name != "--save-preset")
-      return Fail("unknown option '" + arg + "'");
-    if (!inlineValue)
-    {
-      if (i + 1 >= argc) return Fail(name + " needs a value");
-      value = argv[++i];
-    }
+    bool taken = false;
+    if (!options.strip.TakeOption(name, value, &taken, &error)) return Fail(error);
+    if (taken) continue;
     if (name == "--block")
     {
       if (!ParseBlockSize(value, &options.blockSize, &error)) return Fail(error);
     }
-    else if (name == "--preset" || name == "--save-preset")
+    else if (name == "--save-preset")
     {
       if (value.empty()) return Fail(name + " needs a file name");
-      (name == "--preset" ? options.presetPath : options.savePresetPath) = value;
+      options.savePresetPath = value;
     }
-    else if (name == "--analogue-time")
+    else
     {
       if (!ParseAnalogueTime(value, &options.analogueTime, &error)) return Fail(error);
       options.fixedAnalogueTime = true;
     }
-    else
-    {
-      ParamSetting setting;
-      if (!ParseParamSetting(value, &setting, &error)) return Fail(error);
-      options.settings.push_back(setting);
-    }
   }
+  const std::vector<std::string>& files = line.operands;
   if (files.size() < 2) return Fail("'render' needs an input and an output file: render IN OUT");
   if (files.size() > 2) return Fail("unexpected argument '" + files[2] + "'; 'render' takes IN and OUT");
 
-  std::string error;
   if (!RenderFile(files[0], files[1], options, &error)) return Fail(error);
   return kExitOk;
 }
@@ -184,54 +164,43 @@ int Render(int argc, char** argv)
 int Snapshot(int argc, char** argv)
 {
   SnapshotOptions options;
-  std::vector<std::string> files;
-  bool optionsDone = false;
-  for (int i = 2; i < argc; ++i)
+  CommandLine line;
+  std::string error;
+  if (!line.Parse(argc, argv, 2, {"--set", "--preset", "--audio"}, &error)) return Fail(error);
+  for (const auto& [name, value] : line.options)
   {
-    const std::string arg = argv[i];
-    if (optionsDone || arg.empty() || arg[0] != '-')
-    {
-      files.push_back(arg);
-      continue;
-    }
-    if (arg == "--")
-    {
-      optionsDone = true;
-      continue;
-    }
-    std::string name = arg, value;
-    bool inlineValue = false;
-    const size_t eq = arg.find('=');
-    if (arg.compare(0, 2, "--") == 0 && eq != std::string::npos)
-    {
-      name = arg.substr(0, eq);
-      value = arg.substr(eq + 1);
-      inlineValue = true;
-    }
-    if (name != "--set" && name != "--preset" && name != "--audio") return Fail("unknown option '" + arg + "'");
-    if (!inlineValue)
-    {
-      if (i + 1 >= argc) return Fail(name + " needs a value");
-      value = argv[++i];
-    }
-    if (name == "--set")
-    {
-      ParamSetting setting;
-      std::string error;
-      if (!ParseParamSetting(value, &setting, &error)) return Fail(error);
-      options.settings.push_back(setting);
-    }
-    else
-    {
-      if (value.empty()) return Fail(name + " needs a file name");
-      (name == "--preset" ? options.presetPath : options.audioPath) = value;
-    }
+    bool taken = false;
+    if (!options.strip.TakeOption(name, value, &taken, &error)) return Fail(error);
+    if (taken) continue;
+    if (value.empty()) return Fail(name + " needs a file name");
+    options.audioPath = value;
   }
+  const std::vector<std::string>& files = line.operands;
   if (files.empty()) return Fail("'snapshot' needs a file to write: snapshot OUT.png");
   if (files.size() > 1) return Fail("unexpected argument '" + files[1] + "'; 'snapshot' takes OUT.png");
 
-  std::string error;
   if (!WriteSnapshot(files[0], options, &error)) return Fail(error);
+  return kExitOk;
+}
+
+int Editor(int argc, char** argv)
+{
+  EditorOptions options;
+  CommandLine line;
+  std::string error;
+  if (!line.Parse(argc, argv, 2, {"--set", "--preset", "--audio", "--save-preset"}, &error)) return Fail(error);
+  for (const auto& [name, value] : line.options)
+  {
+    bool taken = false;
+    if (!options.strip.TakeOption(name, value, &taken, &error)) return Fail(error);
+    if (taken) continue;
+    if (value.empty()) return Fail(name + " needs a file name");
+    (name == "--audio" ? options.audioPath : options.savePresetPath) = value;
+  }
+  if (!line.operands.empty())
+    return Fail("unexpected argument '" + line.operands[0] + "'; 'editor' takes only options");
+
+  if (!RunEditor(options, &error)) return Fail(error);
   return kExitOk;
 }
 
@@ -268,7 +237,7 @@ int Demo(int argc, char** argv)
 int main(int argc, char** argv)
 {
   if (argc < 2)
-    return Fail("missing command: params, info, render, preset, demo or snapshot (see 'ostrakon --help')");
+    return Fail("missing command: params, info, render, preset, demo, snapshot or editor (see 'ostrakon --help')");
   const std::string command = argv[1];
   if (command == "--help" || command == "-h" || command == "help")
   {
@@ -281,6 +250,7 @@ int main(int argc, char** argv)
   if (command == "preset") return Preset(argc, argv);
   if (command == "demo") return Demo(argc, argv);
   if (command == "snapshot") return Snapshot(argc, argv);
+  if (command == "editor") return Editor(argc, argv);
   return Fail("unknown command '" + command +
-              "': params, info, render, preset, demo or snapshot (see 'ostrakon --help')");
+              "': params, info, render, preset, demo, snapshot or editor (see 'ostrakon --help')");
 }
