@@ -1,6 +1,7 @@
 #include "IPlug/IPlugLV2UI.h"
 
 #include "IPlug/IGraphics.h"
+#include "IPlug/IGraphicsX11.h"
 
 #include <lv2/atom/atom.h>
 #include <lv2/options/options.h>
@@ -148,6 +149,8 @@ bool IPlugLV2UI::Setup(const IPlugLV2UIDesc* desc, LV2UI_Write_Function write, L
 bool IPlugLV2UI::OpenEditorWindow(void* parent)
 {
   IGraphics* g = GetGUI();
+  if (IGraphicsX11* x = dynamic_cast<IGraphicsX11*>(g))
+    if (!parent && !mWindowTitle.empty()) x->SetWindowTitle(mWindowTitle.c_str());
   void* window = g->OpenWindow(parent);
   if (!window) return false;
   mWidget = (unsigned long) (uintptr_t) g->GetWindow();
@@ -276,7 +279,10 @@ int IPlugLV2UI::Idle()
 bool IPlugLV2UI::IdleWindow()
 {
   IGraphics* g = GetGUI();
-  return g && g->WindowIsOpen();
+  if (!g) return false;
+  // The X11 window has no loop of its own here: the host's idle calls are its loop.
+  if (IGraphicsX11* x = dynamic_cast<IGraphicsX11*>(g)) return x->Idle();
+  return g->WindowIsOpen();
 }
 
 int IPlugLV2UI::Show()
