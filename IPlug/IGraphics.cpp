@@ -28,7 +28,7 @@ void IGraphics::PrepDraw()
 {
   delete mDrawBitmap;
   delete mTmpBitmap;
-  mDrawBitmap = new LICE_SysBitmap(mWidth, mHeight);
+  mDrawBitmap = new LICE_SysBitmap(DeviceWidth(), DeviceHeight());
   mTmpBitmap = new LICE_MemBitmap(0, 0);
 }
 

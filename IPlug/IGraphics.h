@@ -22,6 +22,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <string>
 
 class IControl;
 class IParam;
@@ -211,6 +212,26 @@ public:
   int FPS() const { return mFPS; }
   WDL_Mutex* GetMutex() { return &mMutex; }
 
+  // ----- drawing at a scale -----
+
+  // The editor drawn at a scale for a screen of fine pixels: the draw bitmap is scale
+  // times the editor's size, while controls keep their rectangles and every position in
+  // editor pixels; the drawing primitives scale what they draw. Bitmaps come from the
+  // artwork drawn at that scale ("name@2x.png" beside "name.png"), or are the 1x bitmap
+  // stretched when there is none; text is set at the scaled size. 1 (the default), 1.5
+  // or 2; any other value gives 1. Marks every control dirty; the GUI thread's call.
+  void SetScale(double scale);
+  double GetScale() const { return mScale; }
+  // An editor coordinate in draw-bitmap pixels (rounded half up), and a rectangle's.
+  int ToDevice(int v) const;
+  IRECT ToDevice(const IRECT& r) const;
+  // The draw bitmap's size.
+  int DeviceWidth() const { return ToDevice(mWidth); }
+  int DeviceHeight() const { return ToDevice(mHeight); }
+  // The file of a bitmap drawn at a scale: "knob.png" at 2 is "knob@2x.png", at 1.5
+  // "knob@1.5x.png"; at 1 the name itself.
+  static std::string ScaledName(const char* name, double scale);
+
   // ----- platform operations, in the order of their slots -----
 
   virtual bool DrawScreen(IRECT* r) = 0;
@@ -255,6 +276,10 @@ protected:
 
 private:
   bool BlitClipped(raster::Bitmap* src, IRECT* dest, int srcX, int srcY, const IChannelBlend* blend);
+  // At a scale other than 1: a blit in draw-bitmap pixels, cut to the scaled draw
+  // rectangle; and the bitmap's counterpart at the scale (found, loaded or stretched).
+  bool BlitScaled(raster::Bitmap* src, const IRECT& dest, int srcX, int srcY, const IChannelBlend* blend);
+  raster::Bitmap* ScaledSource(raster::Bitmap* base);
   // The control at idx gets a press: capture, position, host gesture begin, OnMouseDown.
   void PressControl(int idx, int x, int y, IMouseMod* mod);
 
@@ -273,4 +298,5 @@ private:
   bool mStrict = true;
   IControl* mKeyCatcher = nullptr;
   std::atomic<unsigned> mAllDirty{0};
+  double mScale = 1.0;
 };

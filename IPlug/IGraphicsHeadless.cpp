@@ -45,7 +45,7 @@ void IGraphicsHeadless::ForceEndUserEdit()
 void IGraphicsHeadless::Resize(int w, int h)
 {
   IGraphics::Resize(w, h);
-  if (raster::Bitmap* screen = GetDrawBitmap()) screen->Resize(w, h);
+  if (raster::Bitmap* screen = GetDrawBitmap()) screen->Resize(DeviceWidth(), DeviceHeight());
 }
 
 IPopupMenu* IGraphicsHeadless::CreateIPopupMenu(IPopupMenu* menu, IRECT* areaRect)

@@ -5,6 +5,7 @@
 #include "IPlug/BitmapStorage.h"
 #include "IPlug/FatalAssert.h"
 #include "IPlug/FontStorage.h"
+#include "IPlug/ScaledBitmapIndex.h"
 #include "IPlug/IParam.h"
 #include "raster/Bitmap.h"
 #include "raster/Draw.h"
@@ -33,6 +34,7 @@ IBitmap IGraphics::LoadIBitmap(int id, const char* name, int nStates)
     }
     FATAL_ASSERT(imgResourceFound, "IPlug/IGraphics");
     cache.Add(bitmap, id);
+    ScaledBitmapIndex::Instance().RememberName(bitmap, name);
   }
   return IBitmap(bitmap, bitmap->Width(), bitmap->Height(), nStates);
 }
@@ -44,7 +46,9 @@ void IGraphics::RetainBitmap(IBitmap* bitmap)
 
 void IGraphics::ReleaseBitmap(IBitmap* bitmap)
 {
-  if (bitmap && bitmap->mData) BitmapStorage::Instance().Remove(bitmap->mData);
+  if (!bitmap || !bitmap->mData) return;
+  ScaledBitmapIndex::Instance().Forget(bitmap->mData);
+  BitmapStorage::Instance().Remove(bitmap->mData);
 }
 
 IBitmap IGraphics::ScaleBitmap(IBitmap* src, int w, int h)

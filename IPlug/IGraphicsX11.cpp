@@ -18,6 +18,7 @@
 #include <poll.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -41,9 +42,22 @@ unsigned long IGraphicsX11::TextEntryWindow() const { return mTextField ? mTextF
 
 // ----- the window -----
 
+double IGraphicsX11::ScaleFromEnvironment(double scale)
+{
+  const char* text = getenv("OSTRAKON_UI_SCALE");
+  if (!text || !*text) return scale;
+  const std::string s = text;
+  if (s == "1" || s == "1.0") return 1.0;
+  if (s == "1.5") return 1.5;
+  if (s == "2" || s == "2.0") return 2.0;
+  return scale; // anything else is not a scale the editor is drawn at
+}
+
 void* IGraphicsX11::OpenWindow(void* parent)
 {
   CloseWindow();
+  const double scale = ScaleFromEnvironment(GetScale());
+  if (scale != GetScale()) SetScale(scale);
   Display* d = XOpenDisplay(mDisplayName.empty() ? nullptr : mDisplayName.c_str());
   if (!d) return nullptr;
   X11ErrorTrap::Watch(d);
@@ -75,7 +89,8 @@ void* IGraphicsX11::OpenWindow(void* parent)
     attrs.border_pixel = 0;
     attrs.colormap = colormap;
     attrs.event_mask = kWindowEvents;
-    w = XCreateWindow(d, parentWindow, 0, 0, (unsigned) Width(), (unsigned) Height(), 0, depth, InputOutput,
+    w = XCreateWindow(d, parentWindow, 0, 0, (unsigned) DeviceWidth(), (unsigned) DeviceHeight(), 0, depth,
+                      InputOutput,
                       visual, CWBackPixmap | CWBorderPixel | CWColormap | CWEventMask, &attrs);
     ok = w != 0;
   }
@@ -92,8 +107,8 @@ void* IGraphicsX11::OpenWindow(void* parent)
     if (size)
     {
       size->flags = PMinSize | PMaxSize;
-      size->min_width = size->max_width = Width();
-      size->min_height = size->max_height = Height();
+      size->min_width = size->max_width = DeviceWidth();
+      size->min_height = size->max_height = DeviceHeight();
       XSetWMNormalHints(d, w, size);
       XFree(size);
     }
@@ -230,10 +245,10 @@ bool IGraphicsX11::Draw(IRECT* r)
   const bool shown = IGraphics::Draw(r);
   if (mResizePending)
   {
-    if (raster::Bitmap* b = GetDrawBitmap()) b->Resize(Width(), Height());
+    if (raster::Bitmap* b = GetDrawBitmap()) b->Resize(DeviceWidth(), DeviceHeight());
     if (mDisplay)
     {
-      XResizeWindow(mDisplay, mWindow, (unsigned) Width(), (unsigned) Height());
+      XResizeWindow(mDisplay, mWindow, (unsigned) DeviceWidth(), (unsigned) DeviceHeight());
     }
     mResizePending = false;
   }
@@ -249,8 +264,16 @@ bool IGraphicsX11::DrawScreen(IRECT* r)
 
 void IGraphicsX11::CopyToWindow(IRECT r)
 {
+  // At a scale, the area in window pixels, widened to whole pixels.
+  const double s = GetScale();
+  CopyDeviceToWindow(IRECT((int) std::floor(r.L * s), (int) std::floor(r.T * s), (int) std::ceil(r.R * s),
+                           (int) std::ceil(r.B * s)));
+}
+
+void IGraphicsX11::CopyDeviceToWindow(IRECT r)
+{
   const int l = std::max(r.L, 0), t = std::max(r.T, 0);
-  const int right = std::min(r.R, Width()), bottom = std::min(r.B, Height());
+  const int right = std::min(r.R, DeviceWidth()), bottom = std::min(r.B, DeviceHeight());
   if (!mSurface || right <= l || bottom <= t) return;
   mSurface->Copy(GetDrawBitmap(), l, t, right - l, bottom - t);
   XFlush(mDisplay);
@@ -259,16 +282,16 @@ void IGraphicsX11::CopyToWindow(IRECT r)
 void IGraphicsX11::Resize(int w, int h)
 {
   IGraphics::Resize(w, h);
-  if (raster::Bitmap* b = GetDrawBitmap()) b->Resize(w, h);
+  if (raster::Bitmap* b = GetDrawBitmap()) b->Resize(DeviceWidth(), DeviceHeight());
   if (mDisplay)
   {
-    XResizeWindow(mDisplay, mWindow, (unsigned) w, (unsigned) h);
+    XResizeWindow(mDisplay, mWindow, (unsigned) DeviceWidth(), (unsigned) DeviceHeight());
     if (mTopLevel)
       if (XSizeHints* size = XAllocSizeHints())
       {
         size->flags = PMinSize | PMaxSize;
-        size->min_width = size->max_width = w;
-        size->min_height = size->max_height = h;
+        size->min_width = size->max_width = DeviceWidth();
+        size->min_height = size->max_height = DeviceHeight();
         XSetWMNormalHints(mDisplay, mWindow, size);
         XFree(size);
       }
@@ -295,8 +318,8 @@ void IGraphicsX11::HandleEvent(_XEvent* e)
   switch (e->type)
   {
     case Expose:
-      CopyToWindow(IRECT(e->xexpose.x, e->xexpose.y, e->xexpose.x + e->xexpose.width,
-                         e->xexpose.y + e->xexpose.height));
+      CopyDeviceToWindow(IRECT(e->xexpose.x, e->xexpose.y, e->xexpose.x + e->xexpose.width,
+                               e->xexpose.y + e->xexpose.height));
       break;
     case ButtonPress: OnButtonPress(e); break;
     case ButtonRelease: OnButtonRelease(e); break;
@@ -375,8 +398,10 @@ void IGraphicsX11::HandleTextFieldEvent(_XEvent* e)
 
 void IGraphicsX11::TrackPointer(int x, int y, int rootX, int rootY)
 {
-  mPrevX = x + kPointerShiftX;
-  mPrevY = y + kPointerShiftY;
+  // Window pixels to editor pixels first: at a scale, several window pixels make one.
+  const double s = GetScale();
+  mPrevX = (s == 1.0 ? x : (int) std::floor(x / s)) + kPointerShiftX;
+  mPrevY = (s == 1.0 ? y : (int) std::floor(y / s)) + kPointerShiftY;
   mRootX = rootX;
   mRootY = rootY;
 }
@@ -490,9 +515,14 @@ void IGraphicsX11::CreateTextEntry(IControl* control, IText* text, IRECT* textRe
 {
   if (!mDisplay || !control || mTextField) return;
   const IRECT r = textRect ? *textRect : *control->GetRECT();
-  // The field covers the rectangle's right and bottom edges too.
-  auto field = std::make_unique<X11TextField>(this, control, param, text ? *text : *control->GetText(), str);
-  if (field->Open(mDisplay, mWindow, mVisual, mDepth, mColormap, r.L, r.T, r.R + 1 - r.L, r.B + 1 - r.T))
+  // The field covers the rectangle's right and bottom edges too; at a scale, its place
+  // and its text are scaled.
+  IText style = text ? *text : *control->GetText();
+  style.mSize = (int) std::floor(style.mSize * GetScale() + 0.5);
+  style.mCached = nullptr;
+  const IRECT d = ToDevice(IRECT(r.L, r.T, r.R + 1, r.B + 1));
+  auto field = std::make_unique<X11TextField>(this, control, param, style, str);
+  if (field->Open(mDisplay, mWindow, mVisual, mDepth, mColormap, d.L, d.T, d.W(), d.H()))
     mTextField = std::move(field);
 }
 

@@ -59,6 +59,11 @@ public:
   void SetDisplayName(const char* name) { mDisplayName = name ? name : ""; }
   // The title of a top-level window; the plug-in's name unless set.
   void SetWindowTitle(const char* title) { mTitle = title ? title : ""; }
+  // The window is the editor drawn at a scale (IGraphics::SetScale: 1, 1.5 or 2, set
+  // before OpenWindow): scale times the editor's size, pointer positions divided by the
+  // scale. The environment variable OSTRAKON_UI_SCALE ("1", "1.5" or "2"), when set,
+  // overrides the scale at every OpenWindow.
+  static double ScaleFromEnvironment(double scale);
 
   // Handles the events that have arrived and repaints the dirty area when a frame is
   // due. Returns whether the window is still open (it closes itself when its top-level
@@ -120,7 +125,9 @@ private:
   void ProcessEvents();
   void PaintIfDue();
   void Paint();
+  // r in editor pixels; the device form in window pixels.
   void CopyToWindow(IRECT r);
+  void CopyDeviceToWindow(IRECT r);
   void EndTextEntry(bool handOn);
   // Runs a nested loop until done() says so or the window is closing: events go to
   // modal (and, when it declines them, to HandleModalEvent), the frame timer keeps

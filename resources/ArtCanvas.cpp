@@ -5,11 +5,14 @@
 
 namespace artwork {
 
-ArtCanvas::ArtCanvas(const Typefaces& faces, int width, int height, int scale)
+ArtCanvas::ArtCanvas(const Typefaces& faces, int width, int height, double scale)
     : mFaces(faces), mWidth(width), mHeight(height), mScale(scale) {
-  if (width <= 0 || height <= 0 || scale < 1)
+  if (width <= 0 || height <= 0 || !(scale >= 1.0) || scale > 4.0)
     throw std::runtime_error("bad canvas size");
-  mSurface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width * scale, height * scale);
+  // A fractional scale rounds a size up; every frame of a filmstrip is an even number of
+  // logical pixels high, so frames still start on whole pixels at 1.5x.
+  mSurface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, deviceSize(width, scale),
+                                        deviceSize(height, scale));
   mCr = cairo_create(mSurface);
   cairo_scale(mCr, scale, scale);
   FontFace::applyOptions(mCr);

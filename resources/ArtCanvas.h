@@ -1,12 +1,13 @@
 // A cairo image surface in logical editor pixels: everything is drawn at 1x
 // coordinates and the surface is scale times larger, so a 2x set has the same layout
-// in twice the pixels.
+// in twice the pixels (1.5x: one and a half, sizes rounded up).
 #pragma once
 
 #include "resources/Colour.h"
 #include "resources/Typefaces.h"
 
 #include <cairo.h>
+#include <cmath>
 #include <string>
 
 namespace artwork {
@@ -23,7 +24,7 @@ struct Type {
 
 class ArtCanvas {
 public:
-  ArtCanvas(const Typefaces& faces, int width, int height, int scale);
+  ArtCanvas(const Typefaces& faces, int width, int height, double scale);
   ~ArtCanvas();
   ArtCanvas(const ArtCanvas&) = delete;
   ArtCanvas& operator=(const ArtCanvas&) = delete;
@@ -32,7 +33,9 @@ public:
   cairo_surface_t* surface() const { return mSurface; }
   int width() const { return mWidth; }
   int height() const { return mHeight; }
-  int scale() const { return mScale; }
+  double scale() const { return mScale; }
+  // A length in logical pixels as whole pixels at the scale, rounded up.
+  static int deviceSize(int logical, double scale) { return int(std::ceil(logical * scale - 1e-9)); }
 
   void setSource(const Colour& c) const;
   void fillRect(double x, double y, double w, double h, const Colour& c) const;
@@ -66,7 +69,8 @@ private:
   void selectType(const Type& t) const;
 
   const Typefaces& mFaces;
-  int mWidth, mHeight, mScale;
+  int mWidth, mHeight;
+  double mScale;
   bool mMarkings = true;
   cairo_surface_t* mSurface = nullptr;
   cairo_t* mCr = nullptr;

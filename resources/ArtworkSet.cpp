@@ -39,11 +39,13 @@ const std::vector<BitmapSpec>& artworkSet() {
   return set;
 }
 
-void writeArtwork(const Typefaces& faces, const std::string& dir, int scale) {
+void writeArtwork(const Typefaces& faces, const std::string& dir, double scale, const std::string& suffix) {
   for (const BitmapSpec& b : artworkSet()) {
     ArtCanvas c(faces, b.frameW, b.frameH * b.frames, scale);
     b.draw(c);
-    c.writePng(dir + "/" + b.file);
+    std::string file = b.file;
+    file.insert(file.size() - 4, suffix); // before ".png"
+    c.writePng(dir + "/" + file);
   }
 }
 

@@ -20,7 +20,8 @@ struct BitmapSpec {
 
 const std::vector<BitmapSpec>& artworkSet();
 
-// Draws every bitmap at the scale and writes it into dir (which must exist).
-void writeArtwork(const Typefaces& faces, const std::string& dir, int scale);
+// Draws every bitmap at the scale and writes it into dir (which must exist), the suffix
+// put before ".png" ("@2x": "knob-pos@2x.png").
+void writeArtwork(const Typefaces& faces, const std::string& dir, double scale, const std::string& suffix = "");
 
 } // namespace artwork

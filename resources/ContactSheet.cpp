@@ -18,7 +18,7 @@ namespace {
 
 class Bitmaps {
 public:
-  Bitmaps(const std::string& dir, int scale) : mScale(scale) {
+  Bitmaps(const std::string& dir, double scale) : mScale(scale) {
     for (const BitmapSpec& b : artworkSet()) {
       cairo_surface_t* s = cairo_image_surface_create_from_png((dir + "/" + b.file).c_str());
       if (cairo_surface_status(s) != CAIRO_STATUS_SUCCESS) {
@@ -60,7 +60,7 @@ private:
     cairo_surface_t* surface;
     const BitmapSpec* spec;
   };
-  int mScale;
+  double mScale;
   std::map<std::string, Entry> mMap;
 };
 

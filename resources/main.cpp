@@ -1,5 +1,5 @@
 // ostrakon-artwork: draws the editor's bitmaps, or a mock of the whole editor.
-//   ostrakon-artwork [--scale N] OUTDIR
+//   ostrakon-artwork [--scale N] [--suffix S] OUTDIR
 //   ostrakon-artwork sheet [--scale N] [--routing R] [--busy] ARTDIR OUT.png
 #include "resources/ArtworkSet.h"
 #include "resources/ContactSheet.h"
@@ -17,7 +17,7 @@
 namespace {
 
 int usage() {
-  std::fprintf(stderr, "usage: ostrakon-artwork [--scale N] OUTDIR\n"
+  std::fprintf(stderr, "usage: ostrakon-artwork [--scale N] [--suffix S] OUTDIR\n"
                        "       ostrakon-artwork sheet [--scale N] [--routing R] [--busy] ARTDIR OUT.png\n");
   return 2;
 }
@@ -30,16 +30,30 @@ int toInt(const std::string& s, int lo, int hi) {
   return int(v);
 }
 
+// 1, 1.5, 2, 3 or 4.
+double toScale(const std::string& s) {
+  for (double v : {1.0, 1.5, 2.0, 3.0, 4.0}) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", v);
+    if (s == text)
+      return v;
+  }
+  throw std::runtime_error("bad scale: " + s + " (1, 1.5, 2, 3 or 4)");
+}
+
 int run(std::vector<std::string> args) {
   bool sheet = !args.empty() && args[0] == "sheet";
   if (sheet)
     args.erase(args.begin());
-  int scale = 1;
+  double scale = 1;
+  std::string suffix;
   artwork::SheetState state;
   std::vector<std::string> rest;
   for (size_t i = 0; i < args.size(); ++i) {
     if (args[i] == "--scale" && i + 1 < args.size())
-      scale = toInt(args[++i], 1, 4);
+      scale = toScale(args[++i]);
+    else if (!sheet && args[i] == "--suffix" && i + 1 < args.size())
+      suffix = args[++i];
     else if (sheet && args[i] == "--routing" && i + 1 < args.size())
       state.routing = toInt(args[++i], 0, 2);
     else if (sheet && args[i] == "--busy")
@@ -57,7 +71,7 @@ int run(std::vector<std::string> args) {
     artwork::drawContactSheet(c, rest[0], state);
     c.writePng(rest[1]);
   } else {
-    artwork::writeArtwork(faces, rest[0], scale);
+    artwork::writeArtwork(faces, rest[0], scale, suffix);
   }
   return 0;
 }

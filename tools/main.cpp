@@ -78,7 +78,8 @@ const char* const kUsage =
   "        --audio IN  plays IN (as render reads it) through the strip over and over\n"
   "                    in real time, so the meters move; the sound goes nowhere\n"
   "        --save-preset FILE\n"
-  "                    writes the state when the editor ends as an XML .aupreset\n";
+  "                    writes the state when the editor ends as an XML .aupreset\n"
+  "        OSTRAKON_UI_SCALE=1.5 or 2 in the environment draws the window at that scale\n";
 
 int Fail(const std::string& message)
 {

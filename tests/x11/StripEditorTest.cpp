@@ -5,6 +5,7 @@
 
 #include "StripEditorWindow.h"
 
+#include "editor/EditorBitmaps.h"
 #include "raster/Png.h"
 
 #include <dirent.h>
@@ -164,3 +165,71 @@ TEST(StripEditorWindow, OpeningAndClosingAHundredTimesKeepsTheEditorAndLeavesNot
   EXPECT_EQ(w.Screen(), first);
 }
 
+
+TEST(StripEditorWindow, AtAScaleTheWindowShowsTheScaledEditorAndThePointerFindsItsControls)
+{
+  REQUIRE_X_SERVER();
+  StripEditorWindow w;
+  w.Set(kRouting, 1.0);
+  w.Set(kInputGain, -12.0);
+  w.Set(kDyn1Type, 3.0);
+  for (double scale : {1.5, 2.0})
+  {
+    w.g->SetScale(scale);
+    w.twin->SetScale(scale);
+    ASSERT_TRUE(w.Open());
+    const int width = (int) (kStripW * scale), height = (int) (kStripH * scale);
+    XWindowAttributes a;
+    ASSERT_TRUE(XGetWindowAttributes(w.d, w.EditorWindow(), &a));
+    EXPECT_EQ(a.width, width);
+    EXPECT_EQ(a.height, height);
+    w.Settle();
+    const std::vector<uint32_t> screen = w.Screen(width, height);
+    EXPECT_EQ(w.Mismatches(screen), 0) << "at " << scale;
+    LICE_MemBitmap shot(width, height);
+    for (int y = 0; y < height; ++y)
+      for (int x = 0; x < width; ++x)
+        raster::PutPixel(&shot, x, y, 0xFF000000u | screen[(size_t) (y * width + x)]);
+    raster::WritePNG(&shot, (testing::TempDir() + "strip-editor-window@" + std::to_string(scale) + ".png").c_str());
+    // The background is the artwork drawn at the scale, not the 1x one stretched.
+    const std::string file = IGraphics::ScaledName(kMainBackground.name, scale);
+    std::unique_ptr<LICE_MemBitmap> art(LICE_LoadPNG((std::string(OSTRAKON_RESOURCE_DIR) + "/" + file).c_str()));
+    ASSERT_TRUE(art) << file;
+    int differ = 0;
+    for (int y = 0; y < 30; ++y)
+      for (int x = 0; x < width; ++x)
+        if (screen[(size_t) (y * width + x)] != (raster::GetPixel(art.get(), x, y) & 0xFFFFFF)) ++differ;
+    EXPECT_EQ(differ, 0) << "at " << scale;
+    w.g->CloseWindow();
+  }
+
+  // At twice the size, a click and a drag in window pixels reach the controls in editor
+  // pixels: the phase switch, and the input gain knob dragged 10 editor pixels up.
+  ASSERT_TRUE(w.Open());
+  auto at = [](int x, int y) {
+    return std::vector<std::string>{"mousemove", std::to_string(2 * (x - IGraphicsX11::kPointerShiftX)),
+                                    std::to_string(2 * (y - IGraphicsX11::kPointerShiftY))};
+  };
+  const IRECT phase = *w.gui->Switch(Ostrakongui::kPhase)->GetRECT();
+  ASSERT_TRUE(Script()
+                  .Do(Args({at(phase.L + 20, phase.T + 5), {"click", "1"}}))
+                  .Do(Args({at(kInKnobX, kInKnobY), {"mousedown", "1"}}))
+                  .Do(at(kInKnobX, kInKnobY - 5))
+                  .Do(at(kInKnobX, kInKnobY - 10))
+                  .Do({"mouseup", "1"})
+                  .Pause(100)
+                  .Run(w.g));
+  EXPECT_EQ(w.Value(kRevPhase), 1.0);
+  EXPECT_NEAR(w.Value(kInputGain), -60.0 + 90.0 * (48.0 / 90.0 + 10.0 / 168.0), 1e-9);
+  w.g->CloseWindow();
+
+  // The environment's scale wins over the one set.
+  setenv("OSTRAKON_UI_SCALE", "1.5", 1);
+  ASSERT_TRUE(w.Open());
+  unsetenv("OSTRAKON_UI_SCALE");
+  XWindowAttributes a;
+  ASSERT_TRUE(XGetWindowAttributes(w.d, w.EditorWindow(), &a));
+  EXPECT_EQ(a.width, 690);
+  EXPECT_EQ(a.height, 960);
+  EXPECT_EQ(w.g->GetScale(), 1.5);
+}

@@ -112,14 +112,16 @@ struct StripEditorWindow
     return pixels;
   }
 
-  // Pixels of the screen that differ from the twin's bitmap.
+  // Pixels of the screen that differ from the twin's bitmap (of the same size).
   int Mismatches(const std::vector<uint32_t>& screen)
   {
-    if (screen.size() != (size_t) kStripW * kStripH) return -1;
+    const raster::Bitmap* b = twin->GetDrawBitmap();
+    const int width = b->Width(), height = b->Height();
+    if (screen.size() != (size_t) width * height) return -1;
     int bad = 0;
-    for (int y = 0; y < kStripH; ++y)
-      for (int x = 0; x < kStripW; ++x)
-        if (screen[(size_t) (y * kStripW + x)] != (raster::GetPixel(twin->GetDrawBitmap(), x, y) & 0xFFFFFF)) ++bad;
+    for (int y = 0; y < height; ++y)
+      for (int x = 0; x < width; ++x)
+        if (screen[(size_t) (y * width + x)] != (raster::GetPixel(b, x, y) & 0xFFFFFF)) ++bad;
     return bad;
   }
 };

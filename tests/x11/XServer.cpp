@@ -36,8 +36,9 @@ void XServer::SetUp()
   // The server writes the display number it chose to its output, once it accepts
   // connections. Without -noreset it would start afresh, refusing connections for a
   // moment, whenever a test closes the last one.
-  // Screen 1 has 16-bit colour, for windows whose pixels need converting.
-  if (!gServer->Start({xvfb, "-displayfd", "1", "-screen", "0", "1024x768x24", "-screen", "1", "480x680x16",
+  // Screen 0 holds an editor drawn at twice its size; screen 1 has 16-bit colour, for
+  // windows whose pixels need converting.
+  if (!gServer->Start({xvfb, "-displayfd", "1", "-screen", "0", "1024x1344x24", "-screen", "1", "480x680x16",
                        "-nolisten", "tcp", "-noreset"},
                       nullptr))
   {
