@@ -151,10 +151,13 @@ bool IPlugLV2UI::OpenEditorWindow(void* parent)
   IGraphics* g = GetGUI();
   if (IGraphicsX11* x = dynamic_cast<IGraphicsX11*>(g))
     if (!parent && !mWindowTitle.empty()) x->SetWindowTitle(mWindowTitle.c_str());
+  // The host's scale factor; the platform lets the user's environment override it.
+  if (g->GetScale() != mHostScale) g->SetScale(mHostScale);
   void* window = g->OpenWindow(parent);
   if (!window) return false;
   mWidget = (unsigned long) (uintptr_t) g->GetWindow();
-  if (mResize && mResize->ui_resize) mResize->ui_resize(mResize->handle, g->Width(), g->Height());
+  // The window's size, scale times the editor's.
+  if (mResize && mResize->ui_resize) mResize->ui_resize(mResize->handle, g->DeviceWidth(), g->DeviceHeight());
   return true;
 }
 

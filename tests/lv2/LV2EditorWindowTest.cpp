@@ -211,3 +211,46 @@ TEST(LV2EditorWindow, AHostThatCannotEmbedShowsItsOwnWindow)
   binary.stereo->cleanup(h);
   XCloseDisplay(x);
 }
+
+TEST(LV2EditorWindow, DrawnAtTheHostsScaleFactorOrTheEnvironments)
+{
+  UIBinary binary;
+  REQUIRE_X_AND_BINARY(binary);
+  Display* x = XOpenDisplay(XvfbEnvironment::sDisplay.c_str());
+  ASSERT_NE(x, nullptr);
+  const Window parent = XCreateSimpleWindow(x, DefaultRootWindow(x), 0, 0, 1000, 1300, 0, 0, 0);
+  XMapWindow(x, parent);
+  XSync(x, False);
+  // The host's factor, taken to the nearest the artwork is drawn at; the environment's
+  // wins over it.
+  const struct
+  {
+    float host;
+    const char* environment;
+    int width, height;
+  } kCases[] = {{2.0f, nullptr, 920, 1280}, {1.5f, nullptr, 690, 960}, {1.2f, nullptr, 460, 640},
+                {1.0f, "2", 920, 1280},     {2.0f, "1", 460, 640}};
+  for (const auto& c : kCases)
+  {
+    if (c.environment)
+      setenv("OSTRAKON_UI_SCALE", c.environment, 1);
+    else
+      unsetenv("OSTRAKON_UI_SCALE");
+    Host host;
+    host.scale = c.host;
+    LV2UI_Widget widget = nullptr;
+    LV2UI_Handle h = host.Instantiate(binary.stereo, parent, &widget);
+    ASSERT_NE(h, nullptr);
+    XWindowAttributes a;
+    ASSERT_TRUE(XGetWindowAttributes(x, (Window) (uintptr_t) widget, &a));
+    EXPECT_EQ(a.width, c.width) << c.host << " " << (c.environment ? c.environment : "-");
+    EXPECT_EQ(a.height, c.height) << c.host;
+    EXPECT_EQ(host.width, c.width) << c.host;
+    EXPECT_EQ(host.height, c.height) << c.host;
+    EXPECT_EQ(Idle(binary.stereo, h), 0);
+    binary.stereo->cleanup(h);
+  }
+  unsetenv("OSTRAKON_UI_SCALE");
+  XDestroyWindow(x, parent);
+  XCloseDisplay(x);
+}
