@@ -8,6 +8,7 @@
 #include "engine/OstrakonLV2.h"
 #include "engine/OstrakonParams.h"
 #include "raster/Png.h"
+#include "tests/lv2/JackServer.h"
 #include "tests/lv2/LV2Tools.h"
 
 #include <gtest/gtest.h>
@@ -88,25 +89,8 @@ protected:
     ASSERT_FALSE(display.empty()) << ReadText(Path("xvfb.log"));
     mDisplay = ":" + display;
 
-    // JACK keeps a machine-wide table of a few running servers, which other programs
-    // share: when it is full for a moment, the server is tried again a little later.
-    bool up = false;
     std::string why;
-    for (int attempt = 0; attempt < 5 && !up; ++attempt)
-    {
-      if (attempt) std::this_thread::sleep_for(std::chrono::seconds(3));
-      mServer = "ostrakon-editor-" + std::to_string(getpid()) + "-" + std::to_string(attempt);
-      const std::string log = Path("jackd-" + std::to_string(attempt) + ".log");
-      ASSERT_TRUE(mJack.Start({"jackd", "--no-realtime", "-n", mServer, "-d", "dummy", "-r", "48000", "-p", "256"},
-                              {"JACK_NO_AUDIO_RESERVATION=1"}, log));
-      const ChildResult wait = RunChild({"jack_wait", "-s", mServer, "-w", "-t", "10"}, {}, "", 20);
-      up = wait.status == 0;
-      if (up) break;
-      mJack.Stop();
-      why = wait.out + wait.err + ReadText(log);
-      ASSERT_NE(why.find("Too many servers"), std::string::npos) << why;
-    }
-    ASSERT_TRUE(up) << why;
+    ASSERT_TRUE(StartJackServer(&mJack, Path("jackd"), &mServer, &why)) << why;
 
     mEnv = HostEnv();
     for (const char* e : {"NO_AT_BRIDGE=1", "GDK_BACKEND=x11"}) mEnv.push_back(e);

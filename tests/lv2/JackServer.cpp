@@ -1,0 +1,54 @@
+#include "tests/lv2/JackServer.h"
+
+#include <chrono>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+namespace
+{
+constexpr int kPoolSize = 5;
+
+std::string ReadLog(const std::string& path)
+{
+  std::ifstream f(path);
+  std::stringstream s;
+  s << f.rdbuf();
+  return s.str();
+}
+} // namespace
+
+bool StartJackServer(BackgroundChild* jack, const std::string& logPrefix, std::string* name, std::string* why)
+{
+  // Twice round the pool: a name in use now may be free once its test is done.
+  for (int attempt = 0; attempt < 2 * kPoolSize; ++attempt)
+  {
+    if (attempt == kPoolSize) std::this_thread::sleep_for(std::chrono::seconds(3));
+    *name = "ostrakon-test-" + std::to_string(attempt % kPoolSize);
+    const std::string log = logPrefix + "-" + std::to_string(attempt) + ".log";
+    if (!jack->Start({"jackd", "--no-realtime", "-n", *name, "-d", "dummy", "-r", "48000", "-p", "256"},
+                     {"JACK_NO_AUDIO_RESERVATION=1"}, log))
+    {
+      *why = "jackd could not be run";
+      return false;
+    }
+    // Up when this server (not another of the same name) answers.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
+    bool up = false;
+    while (jack->Running() && !up && std::chrono::steady_clock::now() < deadline)
+    {
+      const std::string said = RunChild({"jack_wait", "-s", *name, "-c"}, {}, "", 10).out;
+      up = said.find("running") != std::string::npos && said.find("not running") == std::string::npos &&
+           jack->Running();
+      if (!up) std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    }
+    if (up) return true;
+    jack->Stop();
+    *why = ReadLog(log);
+    const bool nameTaken = why->find("already active") != std::string::npos;
+    const bool tableFull = why->find("Too many servers") != std::string::npos ||
+                           why->find("too many servers") != std::string::npos;
+    if (!nameTaken && !tableFull) return false;
+  }
+  return false;
+}
