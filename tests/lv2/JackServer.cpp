@@ -5,6 +5,8 @@
 #include <sstream>
 #include <thread>
 
+#include <unistd.h>
+
 namespace
 {
 constexpr int kPoolSize = 5;
@@ -20,11 +22,14 @@ std::string ReadLog(const std::string& path)
 
 bool StartJackServer(BackgroundChild* jack, const std::string& logPrefix, std::string* name, std::string* why)
 {
-  // Twice round the pool: a name in use now may be free once its test is done.
+  // Twice round the pool, from a place of this process's own, so that tests starting
+  // together try different names first: a name in use now may be free once its test
+  // is done.
+  const int first = (int) (getpid() % kPoolSize);
   for (int attempt = 0; attempt < 2 * kPoolSize; ++attempt)
   {
     if (attempt == kPoolSize) std::this_thread::sleep_for(std::chrono::seconds(3));
-    *name = "ostrakon-test-" + std::to_string(attempt % kPoolSize);
+    *name = "ostrakon-test-" + std::to_string((first + attempt) % kPoolSize);
     const std::string log = logPrefix + "-" + std::to_string(attempt) + ".log";
     if (!jack->Start({"jackd", "--no-realtime", "-n", *name, "-d", "dummy", "-r", "48000", "-p", "256"},
                      {"JACK_NO_AUDIO_RESERVATION=1"}, log))
@@ -42,7 +47,14 @@ bool StartJackServer(BackgroundChild* jack, const std::string& logPrefix, std::s
            jack->Running();
       if (!up) std::this_thread::sleep_for(std::chrono::milliseconds(200));
     }
-    if (up) return true;
+    // A server of the same name started by another test answers too, while this one
+    // is still on its way out: this one must still run a moment later, having said
+    // nothing of the name being taken.
+    if (up)
+    {
+      std::this_thread::sleep_for(std::chrono::milliseconds(500));
+      if (jack->Running() && ReadLog(log).find("already active") == std::string::npos) return true;
+    }
     jack->Stop();
     *why = ReadLog(log);
     const bool nameTaken = why->find("already active") != std::string::npos;
