@@ -35,6 +35,7 @@
 #include "IPlug/IRenderGate.h"
 #include "IPlug/WDL/WDL_Mutex.h"
 #include "IPlug/WDL/WDL_PtrList.h"
+#include "IPlug/WDL/WDL_String.h"
 #include "IPlug/WDL/WDL_TypedBuf.h"
 
 #include <atomic>
@@ -168,6 +169,24 @@ public:
   // blob is base64; the chunk is sizeOfChunk bytes, zero-padded or cut to fit.
   void MakePresetFromBlob(const char* name, const char* blob, int sizeOfChunk);
 
+  // Program and bank files (.fxp, .fxb) in the published VST layouts, the file chosen in
+  // the editor's file dialog, which opens in the folder chosen last. False without an
+  // editor (nothing is asked), when the dialog is cancelled, or when the file cannot be
+  // written or is refused. A file is replaced only by a complete image. A refused program
+  // changes nothing; a bank whose programs go bad part way keeps the programs before.
+  // A plug-in that saves opaque state writes and reads its state and its preset list
+  // rather than values.
+  bool SaveProgramAsFXP(const char* defaultFileName);
+  bool SaveBankAsFXB(const char* defaultFileName);
+  bool LoadProgramFromFXP();
+  bool LoadBankFromFXB();
+  // The same without the dialog: the image of the current program or of the preset list,
+  // and loading one. A program's values are the current ones; a bank's are its presets'.
+  bool MakeFXPImage(ByteChunk* image);
+  bool MakeFXBImage(ByteChunk* image);
+  bool LoadFXPImage(const ByteChunk* image);
+  bool LoadFXBImage(const ByteChunk* image);
+
   // Developer aids: write the current values as a MakePresetFromNamedParams call, or
   // the current preset as a MakePresetFromBlob call. False when nothing was written.
   bool DumpPresetSrcCode(const char* filename, const char* const* paramEnumNames);
@@ -258,6 +277,7 @@ protected:
   double** OutputData() const { return mOutData.Get(); }
 
 private:
+  void MarkCurrentPresetInitialized();
   bool ResizeScratch(int blockSize);
   bool EnsureScratch(int nFrames);
   void ConvertOutputs(int nFrames, bool accumulate);
@@ -283,6 +303,7 @@ private:
   std::atomic<IGraphics*> mGraphics{nullptr};
   WDL_PtrList_DeleteOnDestroy<IPreset> mPresets;
   int mCurrentPresetIdx = 0;
+  WDL_String mPreviousPath; // the folder of the last program or bank file chosen
   WDL_TypedBuf<double*> mInData;
   WDL_TypedBuf<double*> mOutData;
   WDL_PtrList_DeleteOnDestroy<InChannel> mInChannels;

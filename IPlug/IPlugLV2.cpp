@@ -123,7 +123,7 @@ bool IPlugLV2::Setup(const IPlugLV2Bundle* bundle, const IPlugLV2Plugin* plugin,
   mControlIn.reset(new float*[nParams]());
   mMeterOut.reset(new float*[nMeters]());
   mLastControl.reset(new float[nParams]);
-  mPortScale.reset(new IPlugLV2PortScale[nParams]);
+  mPortScale.reset(new LV2PortScale[nParams]);
   mMeterValues.reset(new float[nMeters]());
   mPieceMeters.reset(new float[nMeters]());
   mPublished.reset(new std::atomic<double>[nParams]);
@@ -153,7 +153,7 @@ bool IPlugLV2::Setup(const IPlugLV2Bundle* bundle, const IPlugLV2Plugin* plugin,
   for (int i = 0; i < nParams; ++i)
   {
     const IParam* p = GetParam(i);
-    mPortScale[i] = IPlugLV2PortScale::Of(p);
+    mPortScale[i] = LV2PortScale::Of(*p);
     // Ports still at the parameter defaults change nothing on the first block.
     mLastControl[i] = (float) p->Value();
   }
@@ -261,7 +261,7 @@ void IPlugLV2::ApplyControl(int paramIdx, float value)
   OnParamChange(paramIdx);
 }
 
-float IPlugLV2::PortValue(int paramIdx) const { return mPortScale[paramIdx].PortValue(GetParam(paramIdx)); }
+float IPlugLV2::PortValue(int paramIdx) const { return mPortScale[paramIdx].PortValue(*GetParam(paramIdx)); }
 
 void IPlugLV2::ProcessPieces(int nFrames)
 {

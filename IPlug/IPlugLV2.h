@@ -9,7 +9,7 @@
 #include "IPlug/IPlugBase.h"
 #include "IPlug/IPlugInstanceInfo.h"
 #include "IPlug/IPlugLV2Bundle.h"
-#include "IPlug/IPlugLV2PortScale.h"
+#include "IPlug/LV2PortScale.h"
 
 #include <lv2/core/lv2.h>
 #include <lv2/state/state.h>
@@ -80,7 +80,7 @@ private:
   float* mLatencyOut = nullptr;
 
   std::unique_ptr<float[]> mLastControl; // each control port's value as last applied
-  std::unique_ptr<IPlugLV2PortScale[]> mPortScale; // fixed at instantiation
+  std::unique_ptr<LV2PortScale[]> mPortScale; // the ports' ranges at construction
   std::unique_ptr<float[]> mMeterValues, mPieceMeters;
 
   // The parameters' normalised values as of the last block, for a save beside run:

@@ -37,6 +37,25 @@ struct IPlugLV2PortComment
   const char* comment;
 };
 
+// A factory preset the bundle ships: parameter values in real units (a switch or a list
+// by its index), set in the order given on a plug-in as constructed, as host automation
+// sets them; the rest keep their defaults.
+struct IPlugLV2PresetValue
+{
+  int paramIdx;
+  double value;
+};
+
+struct IPlugLV2Preset
+{
+  const char* uri;     // never changes once released: hosts keep it in their sessions
+  const char* file;    // inside the bundle, such as "presets/vocal-strip.ttl"
+  const char* label;   // shown by hosts
+  const char* comment; // what it is for, or null
+  const IPlugLV2PresetValue* values;
+  int nValues;
+};
+
 struct IPlugLV2Bundle
 {
   const char* binary;          // file name of the shared object inside the bundle
@@ -50,6 +69,8 @@ struct IPlugLV2Bundle
   int nPlugins;
   const IPlugLV2PortComment* comments;
   int nComments;
+  const IPlugLV2Preset* presets; // every preset applies to every plug-in of the bundle
+  int nPresets;
   IPlugLV2* (*makePlug)();
   const char* uiBinary; // file name of the editors' shared object, or null
 };

@@ -2,10 +2,12 @@
 
 #include "IPlug/IPlugBase.h"
 #include "IPlug/IPlugLV2.h"
+#include "IPlug/IPlugLV2Preset.h"
 
 #include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <set>
 
@@ -25,30 +27,6 @@ const char* const kPluginPrefixes =
     "@prefix state: <http://lv2plug.in/ns/ext/state#> .\n"
     "@prefix units: <http://lv2plug.in/ns/extensions/units#> .\n"
     "@prefix urid:  <http://lv2plug.in/ns/ext/urid#> .\n";
-
-std::string Quoted(const char* text)
-{
-  std::string s = "\"";
-  for (const char* c = text ? text : ""; *c; ++c)
-  {
-    if (*c == '"' || *c == '\\') s += '\\';
-    if (*c == '\n')
-      s += "\\n";
-    else
-      s += *c;
-  }
-  return s + "\"";
-}
-
-// A decimal Turtle reads back as the same single-precision value a host stores.
-std::string Decimal(double v)
-{
-  char buf[48];
-  snprintf(buf, sizeof buf, "%.9g", (double) (float) v);
-  std::string s = buf;
-  if (s.find_first_of(".e") == std::string::npos) s += ".0";
-  return s;
-}
 
 std::string Int(int v) { return std::to_string(v); }
 
@@ -84,8 +62,8 @@ struct PortWriter
     first = false;
     text += std::string("\t\ta ") + types + " ;\n";
     text += "\t\tlv2:index " + Int(index) + " ;\n";
-    text += "\t\tlv2:symbol " + Quoted(symbol.c_str()) + " ;\n";
-    text += "\t\tlv2:name " + Quoted(name);
+    text += "\t\tlv2:symbol " + LV2Quoted(symbol.c_str()) + " ;\n";
+    text += "\t\tlv2:name " + LV2Quoted(name);
   }
   void Line(const std::string& line) { text += " ;\n\t\t" + line; }
   void Close() { text += "\n\t]"; }
@@ -133,6 +111,32 @@ std::string AudioSymbol(const char* what, int c, int nCh)
 }
 } // namespace
 
+std::string LV2Quoted(const char* text)
+{
+  std::string s = "\"";
+  for (const char* c = text ? text : ""; *c; ++c)
+  {
+    if (*c == '"' || *c == '\\') s += '\\';
+    if (*c == '\n')
+      s += "\\n";
+    else if (*c == '\r')
+      s += "\\r";
+    else
+      s += *c;
+  }
+  return s + "\"";
+}
+
+// A decimal Turtle reads back as the same single-precision value a host stores.
+std::string LV2Decimal(double v)
+{
+  char buf[48];
+  snprintf(buf, sizeof buf, "%.9g", (double) (float) v);
+  std::string s = buf;
+  if (s.find_first_of(".e") == std::string::npos) s += ".0";
+  return s;
+}
+
 std::string LV2SymbolFromName(const char* name)
 {
   std::string s;
@@ -157,6 +161,7 @@ std::string LV2SymbolFromName(const char* name)
 std::string LV2ManifestTtl(const IPlugLV2Bundle& bundle)
 {
   std::string t = kPrefixes;
+  if (bundle.nPresets > 0) t += "@prefix pset:  <http://lv2plug.in/ns/ext/presets#> .\n";
   for (int i = 0; i < bundle.nPlugins; ++i)
   {
     t += "\n<" + std::string(bundle.plugins[i].uri) + ">\n";
@@ -172,6 +177,8 @@ std::string LV2ManifestTtl(const IPlugLV2Bundle& bundle)
     t += "\tlv2:binary <" + std::string(bundle.uiBinary) + "> ;\n";
     t += "\trdfs:seeAlso <" + std::string(bundle.pluginTtl) + "> .\n";
   }
+  const LV2PresetTarget target = LV2PresetTarget::Of(bundle);
+  for (int i = 0; i < bundle.nPresets; ++i) t += LV2PresetManifestEntry(target, bundle.presets[i]);
   return t;
 }
 
@@ -198,8 +205,8 @@ std::string LV2PluginsTtl(const IPlugLV2Bundle& bundle, const IPlugBase& plug, s
     t += "\ta lv2:Plugin , doap:Project";
     for (int c = 0; c < bundle.nClasses; ++c) t += std::string(" , ") + bundle.classes[c];
     t += " ;\n";
-    t += "\tdoap:name " + Quoted(plugin.name) + " ;\n";
-    t += "\tdoap:maintainer [\n\t\tfoaf:name " + Quoted(plug.GetMfrName()) + "\n\t] ;\n";
+    t += "\tdoap:name " + LV2Quoted(plugin.name) + " ;\n";
+    t += "\tdoap:maintainer [\n\t\tfoaf:name " + LV2Quoted(plug.GetMfrName()) + "\n\t] ;\n";
     t += "\tlv2:minorVersion " + Int(minor) + " ;\n";
     t += "\tlv2:microVersion " + Int(micro) + " ;\n";
     t += "\tlv2:optionalFeature lv2:hardRTCapable , urid:map , opts:options ;\n";
@@ -225,9 +232,9 @@ std::string LV2PluginsTtl(const IPlugLV2Bundle& bundle, const IPlugBase& plug, s
       const IParam* p = plug.GetParam(i);
       w.Open("lv2:InputPort , lv2:ControlPort", ports.Control(i), symbol(LV2SymbolFromName(p->GetNameForHost())),
              p->GetNameForHost());
-      w.Line("lv2:default " + Decimal(p->GetDefault()));
-      w.Line("lv2:minimum " + Decimal(p->GetMin()));
-      w.Line("lv2:maximum " + Decimal(p->GetMax()));
+      w.Line("lv2:default " + LV2Decimal(p->GetDefault()));
+      w.Line("lv2:minimum " + LV2Decimal(p->GetMin()));
+      w.Line("lv2:maximum " + LV2Decimal(p->GetMax()));
       switch (p->Type())
       {
         case IParam::kTypeInt: w.Line("lv2:portProperty lv2:integer"); break;
@@ -240,7 +247,7 @@ std::string LV2PluginsTtl(const IPlugLV2Bundle& bundle, const IPlugBase& plug, s
           {
             double value = 0.0;
             const char* text = p->GetDisplayTextAtIdx(k, &value);
-            points += std::string(k ? " , " : "") + "[\n\t\t\trdfs:label " + Quoted(text) +
+            points += std::string(k ? " , " : "") + "[\n\t\t\trdfs:label " + LV2Quoted(text) +
                       " ;\n\t\t\trdf:value " + Int((int) value) + "\n\t\t]";
           }
           w.Line(points);
@@ -249,15 +256,15 @@ std::string LV2PluginsTtl(const IPlugLV2Bundle& bundle, const IPlugBase& plug, s
         default: break;
       }
       if (const char* unit = UnitFor(p->GetLabel())) w.Line(std::string("units:unit ") + unit);
-      if (const char* comment = CommentFor(bundle, i)) w.Line("rdfs:comment " + Quoted(comment));
+      if (const char* comment = CommentFor(bundle, i)) w.Line("rdfs:comment " + LV2Quoted(comment));
       w.Close();
     }
     for (int m = 0; m < plugin.nMeters; ++m)
     {
       const IPlugLV2Meter& meter = plugin.meters[m];
       w.Open("lv2:OutputPort , lv2:ControlPort", ports.Meter(m), symbol(meter.symbol), meter.name);
-      w.Line("lv2:minimum " + Decimal(meter.minimum));
-      w.Line("lv2:maximum " + Decimal(meter.maximum));
+      w.Line("lv2:minimum " + LV2Decimal(meter.minimum));
+      w.Line("lv2:maximum " + LV2Decimal(meter.maximum));
       w.Close();
     }
     w.Open("lv2:OutputPort , lv2:ControlPort", ports.Latency(), symbol("latency"), "Latency");
@@ -270,13 +277,36 @@ std::string LV2PluginsTtl(const IPlugLV2Bundle& bundle, const IPlugBase& plug, s
     t += w.text + " .\n";
     if (HasUI(bundle, plugin)) t += UITtl(plugin);
   }
+  // The state's keys, which presets and hosts' state files name.
+  t += "\n<" + std::string(bundle.stateKey) + ">\n\ta rdf:Property ;\n\trdfs:label \"Parameters\" ;\n";
+  t += "\trdfs:comment \"Every parameter's normalised value, a double in the machine's byte order, in "
+       "parameter order.\" .\n";
+  t += "\n<" + std::string(bundle.stateVersionKey) + ">\n\ta rdf:Property ;\n";
+  t += "\trdfs:label \"Parameters format version\" .\n";
   if (error && !error->empty()) return std::string();
   return t;
 }
 
+namespace
+{
+bool WriteText(const std::string& path, const std::string& text, std::string* error)
+{
+  std::error_code ec;
+  const std::filesystem::path parent = std::filesystem::path(path).parent_path();
+  if (!parent.empty()) std::filesystem::create_directories(parent, ec);
+  FILE* out = fopen(path.c_str(), "wb");
+  bool ok = out && fwrite(text.data(), 1, text.size(), out) == text.size();
+  if (out && fclose(out) != 0) ok = false;
+  if (!ok) *error = "cannot write " + path;
+  return ok;
+}
+} // namespace
+
 bool WriteLV2BundleTtl(const IPlugLV2Bundle& bundle, const std::string& dir, std::string* error)
 {
-  std::unique_ptr<IPlugLV2> plug(bundle.makePlug ? bundle.makePlug() : nullptr);
+  // Held as the base: the Turtle needs nothing of the adapter but its records.
+  auto make = [&bundle]() { return std::unique_ptr<IPlugBase>(bundle.makePlug ? bundle.makePlug() : nullptr); };
+  std::unique_ptr<IPlugBase> plug = make();
   if (!plug)
   {
     *error = "the bundle's factory made no plug-in";
@@ -284,21 +314,27 @@ bool WriteLV2BundleTtl(const IPlugLV2Bundle& bundle, const std::string& dir, std
   }
   const std::string plugins = LV2PluginsTtl(bundle, *plug, error);
   if (plugins.empty()) return false;
-  const struct
+  if (!WriteText(dir + "/manifest.ttl", LV2ManifestTtl(bundle), error) ||
+      !WriteText(dir + "/" + bundle.pluginTtl, plugins, error))
+    return false;
+
+  const LV2PresetTarget target = LV2PresetTarget::Of(bundle);
+  for (int i = 0; i < bundle.nPresets; ++i)
   {
-    std::string name, text;
-  } files[] = {{"manifest.ttl", LV2ManifestTtl(bundle)}, {bundle.pluginTtl, plugins}};
-  for (const auto& f : files)
-  {
-    const std::string path = dir + "/" + f.name;
-    FILE* out = fopen(path.c_str(), "wb");
-    bool ok = out && fwrite(f.text.data(), 1, f.text.size(), out) == f.text.size();
-    if (out && fclose(out) != 0) ok = false;
-    if (!ok)
+    const IPlugLV2Preset& preset = bundle.presets[i];
+    std::unique_ptr<IPlugBase> withPreset = make();
+    ByteChunk chunk;
+    if (!withPreset || !ApplyLV2FactoryPreset(preset, withPreset.get(), error)) return false;
+    if (!withPreset->SerializeParams(&chunk))
     {
-      *error = "cannot write " + path;
+      *error = std::string("cannot save the state of preset \"") + preset.label + "\"";
       return false;
     }
+    std::unique_ptr<IPlugBase> restored = make();
+    if (!restored) return false;
+    const std::string ttl = LV2PresetTtl(target, preset.uri, preset.label, preset.comment ? preset.comment : "",
+                                         chunk, restored.get(), *plug);
+    if (!WriteText(dir + "/" + preset.file, ttl, error)) return false;
   }
   return true;
 }

@@ -105,8 +105,8 @@ bool IPlugLV2UI::Setup(const IPlugLV2UIDesc* desc, LV2UI_Write_Function write, L
   mController = controller;
   const int nParams = NParams();
   mPorts = {desc->nChannels, nParams, desc->nMeters};
-  mPortScale.reset(new IPlugLV2PortScale[nParams]);
-  for (int i = 0; i < nParams; ++i) mPortScale[i] = IPlugLV2PortScale::Of(GetParam(i));
+  mPortScale.reset(new LV2PortScale[nParams]);
+  for (int i = 0; i < nParams; ++i) mPortScale[i] = LV2PortScale::Of(*GetParam(i));
 
   mResize = (const LV2UI_Resize*) FindFeature(features, LV2_UI__resize);
   mTouch = (const LV2UI_Touch*) FindFeature(features, LV2_UI__touch);
@@ -218,8 +218,8 @@ void IPlugLV2UI::PortEvent(uint32_t port, uint32_t size, uint32_t format, const 
     // drag it back; what it shows is what the host will hear last.
     if (paramIdx == mGesture) return;
     IParam* param = GetParam(paramIdx);
-    const IPlugLV2PortScale& scale = mPortScale[paramIdx];
-    if (!param || v == scale.PortValue(param)) return;
+    const LV2PortScale& scale = mPortScale[paramIdx];
+    if (!param || v == scale.PortValue(*param)) return;
     IMutexLock lock(this);
     scale.Apply(param, v);
     // As a host's change reaches the plug-in: the controls, then the follow-up.
@@ -245,7 +245,7 @@ void IPlugLV2UI::InformHostOfParamChange(int idx, double)
 {
   const IParam* param = GetParam(idx);
   if (!param || !mWrite) return;
-  const float v = mPortScale[idx].PortValue(param);
+  const float v = mPortScale[idx].PortValue(*param);
   mWrite(mController, (uint32_t) mPorts.Control(idx), sizeof v, 0, &v);
 }
 

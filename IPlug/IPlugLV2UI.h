@@ -10,7 +10,7 @@
 
 #include "IPlug/IPlugBase.h"
 #include "IPlug/IPlugLV2Bundle.h"
-#include "IPlug/IPlugLV2PortScale.h"
+#include "IPlug/LV2PortScale.h"
 
 #include <lv2/ui/ui.h>
 
@@ -91,7 +91,7 @@ private:
 
   const IPlugLV2UIDesc* mDesc = nullptr;
   IPlugLV2Ports mPorts = {0, 0, 0};
-  std::unique_ptr<IPlugLV2PortScale[]> mPortScale;
+  std::unique_ptr<LV2PortScale[]> mPortScale;
   LV2UI_Write_Function mWrite = nullptr;
   LV2UI_Controller mController = nullptr;
   const LV2UI_Resize* mResize = nullptr;

@@ -4,6 +4,7 @@
 // (zero-stuffing, Bessel anti-imaging and anti-aliasing low-passes, decimation)
 // around the gain loop of the compressor type, Loop::processComp.
 
+#include "dsp/DesignFreqLimit.h"
 #include "dsp/DspFilter.h"
 #include "dsp/RightGainOffset.h"
 #include "dsp/StereoFrame.h"
@@ -51,10 +52,16 @@ public:
 protected:
   Compressor(int colour, bool flag) : analogue(colour, flag) {}
 
-  // The shared half of init: the rate, both low-passes at 20 kHz of the raised rate
-  // (from identity stages; their histories are kept), and the analogue block at the
-  // processing rate with the tolerances it holds.
+  // The shared half of init: the rate, both low-passes (from identity stages; their
+  // histories are kept), and the analogue block at the processing rate with the
+  // tolerances it holds.
   void initPath(int rate);
+  // The 2x path's low-passes guard the band of the rate the strip runs at: at 20 kHz
+  // from 44.1 kHz up, and below it at the same fraction of the rate (the 44.1 kHz
+  // design), so that zero-stuffing's images above the band's top are removed before the
+  // gain loop and again before decimation folds them back onto the band. Normalised to
+  // the raised rate.
+  double besselCutoff() const;
   // The one-pole factor e^(-1 / (rate * t)) of a time in milliseconds at the
   // processing rate.
   double timeConstant(double ms) const { return std::exp(-1.0 / (ms / 1000.0 * processingRate())); }
@@ -72,13 +79,22 @@ void Compressor<Loop>::initPath(int rate)
   downFilter.Reset();
   Dsp::Spec spec;
   spec.sampleRate = 1.0;
-  // The raised rate in double: the same value as the int product wherever that fits.
-  spec.cutoffFreq = 20000.0 / ((double) oversampleFactor * (double) sampleRate);
+  spec.cutoffFreq = besselCutoff();
   spec.order = 6;
   upFilter.Setup(spec);
   spec.order = 4;
   downFilter.Setup(spec);
   analogue.init(processingRate());
+}
+
+template <class Loop>
+double Compressor<Loop>::besselCutoff() const
+{
+  // The raised rate in double: the same value as the int product wherever that fits.
+  const double fixed = 20000.0 / ((double) oversampleFactor * (double) sampleRate);
+  // The band's top at the raised rate; halving is exact, so at 44.1 kHz both are one value.
+  const double top = kMaxDesignFreq / (double) oversampleFactor;
+  return fixed <= top ? fixed : top;
 }
 
 template <class Loop>

@@ -1,5 +1,7 @@
 #include "dsp/VintageOptoCompressor.h"
 
+#include "dsp/DesignFreqLimit.h"
+
 #include <cmath>
 
 namespace
@@ -15,7 +17,9 @@ void VintageOptoCompressor::init(int rate)
   attackCoef = coef(r, 0.01);
   fastReleaseCoef = coef(r, 0.06);
   slowReleaseCoef = coef(r, 0.6);
-  sideChain.SetupFast(1000.0 / (double) r, 6.0, 0.5);
+  // 1 kHz lies inside every supported band; the limit keeps a rate far below them
+  // from asking the fast sine for an angle it does not hold.
+  sideChain.SetupFast(LimitDesignFreq(1000.0 / (double) r), 6.0, 0.5);
 }
 
 void VintageOptoCompressor::processComp(double* buffer, int frames)

@@ -1,5 +1,7 @@
 #include "dsp/analog_eq.h"
 
+#include "dsp/DesignFreqLimit.h"
+
 #include <cmath>
 
 void analog_eq::init(int rate)
@@ -16,9 +18,10 @@ void analog_eq::setSmoothing(double c)
     s->c = c;
 }
 
-void analog_eq::peakBand(Dsp::BiquadPeak<2>& peak, double freq, double gainDb, double q,
+void analog_eq::peakBand(Dsp::BiquadPeak<2>& peak, double target, double gainDb, double q,
                          Smoother& sf, Smoother& sg, Smoother& sq)
 {
+  const double freq = LimitDesignFreq(target);
   if (freq != sf.value || gainDb != sg.value || q != sq.value)
   {
     sf.step(freq);
@@ -52,13 +55,16 @@ void analog_eq::process(double* buffer, int frames)
     setSmoothing(std::exp(-1.0 / (k * 0.01)));
   }
 
+  // Every frequency enters its glide through the design limit: below 44.1 kHz a band
+  // asked for above the top of the rate's band glides there and is designed there.
   peakBand(filterPeak, filterFreq, filterGain, filterQ, sFilterFreq, sFilterGain, sFilterQ);
 
   if (hpOn)
   {
-    if (hpFreq != sHpFreq.value)
+    const double hp = LimitDesignFreq(hpFreq);
+    if (hp != sHpFreq.value)
     {
-      sHpFreq.step(hpFreq);
+      sHpFreq.step(hp);
       Dsp::Spec spec;
       spec.order = 3;
       spec.sampleRate = 1.0;
@@ -74,18 +80,20 @@ void analog_eq::process(double* buffer, int frames)
   bool lpRan = false;
   if (lpOn && !lpAuto)
   {
-    if (lpFreq != sLpFreq.value)
+    const double lp = LimitDesignFreq(lpFreq);
+    if (lp != sLpFreq.value)
     {
-      sLpFreq.step(lpFreq);
+      sLpFreq.step(lp);
       designLowPass();
     }
     chain.Add(&lpFilter);
     lpRan = true;
   }
 
-  if (highShelfFreq != sHighShelfFreq.value || highShelfGain != sHighShelfGain.value)
+  const double hs = LimitDesignFreq(highShelfFreq);
+  if (hs != sHighShelfFreq.value || highShelfGain != sHighShelfGain.value)
   {
-    sHighShelfFreq.step(highShelfFreq);
+    sHighShelfFreq.step(hs);
     sHighShelfGain.step(highShelfGain);
     highShelf.Setup(sHighShelfFreq.value, sHighShelfGain.value, 0.5);
   }
@@ -97,9 +105,10 @@ void analog_eq::process(double* buffer, int frames)
     lpAuto = true;
     const double fa = (g / 15 * -4000.0 + 20000.0) / sampleRate;
     lpFreq = lpUserFreq > fa ? fa : lpUserFreq;
-    if (lpFreq != sLpFreq.value)
+    const double lp = LimitDesignFreq(lpFreq);
+    if (lp != sLpFreq.value)
     {
-      sLpFreq.step(lpFreq);
+      sLpFreq.step(lp);
       designLowPass();
     }
     if (!lpRan) chain.Add(&lpFilter);
@@ -125,9 +134,10 @@ void analog_eq::process(double* buffer, int frames)
   peakBand(hiMidPeak, hiMidFreq, hiMidGain, hiMidQ, sHiMidFreq, sHiMidGain, sHiMidQ);
   peakBand(lowMidPeak, lowMidFreq, lowMidGain, lowMidQ, sLowMidFreq, sLowMidGain, sLowMidQ);
 
-  if (lowShelfFreq != sLowShelfFreq.value || lowShelfGain != sLowShelfGain.value)
+  const double ls = LimitDesignFreq(lowShelfFreq);
+  if (ls != sLowShelfFreq.value || lowShelfGain != sLowShelfGain.value)
   {
-    sLowShelfFreq.step(lowShelfFreq);
+    sLowShelfFreq.step(ls);
     sLowShelfGain.step(lowShelfGain);
     lowShelf.Setup(sLowShelfFreq.value, sLowShelfGain.value, 1.7000000476837158);
   }

@@ -49,7 +49,8 @@ public:
   bool lpOn = false;
   bool lpAuto = false;
 
-  // Targets: frequencies normalised to the sample rate, gains in dB.
+  // Targets: frequencies normalised to the sample rate, gains in dB. A frequency above
+  // the design limit (DesignFreqLimit.h) glides to the limit and is designed there.
   double hpFreq = 0.0;
   double lpFreq = 0.0;
   double lpUserFreq = 0.0;
@@ -77,7 +78,7 @@ public:
 private:
   void setSmoothing(double c);
   // Steps a band's glide, redesigns it if it moved, and queues it unless at 0 dB.
-  void peakBand(Dsp::BiquadPeak<2>& peak, double freq, double gainDb, double q, Smoother& sf,
+  void peakBand(Dsp::BiquadPeak<2>& peak, double target, double gainDb, double q, Smoother& sf,
                 Smoother& sg, Smoother& sq);
   void designLowPass();
 };

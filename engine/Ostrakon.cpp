@@ -1,9 +1,11 @@
 #include "engine/Ostrakon.h"
 
 #include "IPlug/IGraphics.h"
+#include "IPlug/SampleRates.h"
 #include "dsp/StereoFrame.h"
 #include "editor/Ostrakongui.h"
 
+#include <climits>
 #include <cmath>
 
 namespace
@@ -78,6 +80,9 @@ void Ostrakon::Reset()
   IRenderGate::Reinit hold(GetRenderGate());
   ApplyParamChanges();
 
+  // Every road in refuses a rate outside the supported range, so the rate and the
+  // compressors' raised rate are ints with room to spare.
+  static_assert(kMaxSampleRate * 2 <= (double) INT_MAX, "the raised rate must fit an int");
   const int sr = (int) GetSampleRate();
   mEq.analogue.setTolerances(analogue_block::drawTolerances());
   mEq.init(sr);

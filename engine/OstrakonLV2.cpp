@@ -1,6 +1,7 @@
 #include "engine/OstrakonLV2.h"
 
 #include "engine/Ostrakon.h"
+#include "engine/OstrakonPresets.h"
 
 namespace
 {
@@ -77,6 +78,8 @@ const IPlugLV2Bundle kOstrakonLV2Bundle = {
   (int) (sizeof kPlugins / sizeof kPlugins[0]),
   kComments,
   (int) (sizeof kComments / sizeof kComments[0]),
+  kOstrakonFactoryPresets,
+  kNumOstrakonFactoryPresets,
   MakeOstrakonLV2,
   kOstrakonLV2UIBinary,
 };

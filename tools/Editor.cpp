@@ -207,7 +207,7 @@ bool RunEditor(const EditorOptions& options, std::string* error)
   }
 
   if (options.savePresetPath.empty()) return true;
-  std::string xml;
-  return StripStateXML(host, options.savePresetPath, &xml, error) && savedPreset.Write(xml.data(), xml.size(), error) &&
-         savedPreset.Commit(error);
+  std::string bytes;
+  return EncodeStripState(host, options.savePresetPath, &bytes, error) &&
+         savedPreset.Write(bytes.data(), bytes.size(), error) && savedPreset.Commit(error);
 }

@@ -12,7 +12,7 @@ struct EditorOptions
 {
   StripSettings strip;        // a preset, then settings, after the initialisation
   std::string audioPath;      // looped through the strip while the window is open
-  std::string savePresetPath; // the state when the editor ends, as an .aupreset
+  std::string savePresetPath; // the state when the editor ends, as its extension says
 };
 
 // False with a one-line error when the strip, the files or the window cannot be set

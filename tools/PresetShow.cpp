@@ -2,6 +2,7 @@
 
 #include "host/AUPresetFile.h"
 #include "tools/ParamList.h"
+#include "tools/PresetFiles.h"
 #include "tools/StripHost.h"
 
 #include <vector>
@@ -24,7 +25,7 @@ bool ShowPreset(const std::string& path, FILE* out, std::string* error)
   StripHost host;
   if (!host.Open(error)) return false;
   AUPresetFile preset;
-  if (!preset.Read(path, error) || !host.LoadPreset(preset, path, error)) return false;
+  if (!ReadPresetState(path, &preset, error) || !host.LoadPreset(preset, path, error)) return false;
 
   AUHostUnit& unit = host.Unit();
   std::vector<AudioUnitParameterID> ids;

@@ -1,6 +1,6 @@
 #pragma once
-// `ostrakon preset show FILE`: what an .aupreset sets, as the strip shows it once the
-// preset is restored.
+// `ostrakon preset show FILE`: what a preset file (.aupreset, .fxp or .ttl) sets, as the
+// strip shows it once the preset is restored.
 
 #include <cstdio>
 #include <string>

@@ -61,9 +61,9 @@ bool RenderFile(const std::string& inPath, const std::string& outPath,
   PendingFile savedPreset;
   if (!options.savePresetPath.empty())
   {
-    std::string xml;
-    if (!StripStateXML(host, options.savePresetPath, &xml, error)) return false;
-    if (!savedPreset.Open(options.savePresetPath, error) || !savedPreset.Write(xml.data(), xml.size(), error))
+    std::string bytes;
+    if (!EncodeStripState(host, options.savePresetPath, &bytes, error)) return false;
+    if (!savedPreset.Open(options.savePresetPath, error) || !savedPreset.Write(bytes.data(), bytes.size(), error))
       return false;
   }
 

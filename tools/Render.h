@@ -14,7 +14,7 @@ struct RenderOptions
 {
   int blockSize = kDefaultRenderBlock;
   StripSettings strip;                // a preset, then settings, after the initialisation
-  std::string savePresetPath;         // the state after the settings, as an .aupreset
+  std::string savePresetPath;         // the state after the settings, as its extension says
   // The analogue stages draw their component tolerances from the calendar time; a
   // fixed time (seconds since the epoch) makes the render repeatable bit for bit.
   bool fixedAnalogueTime = false;

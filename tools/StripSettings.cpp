@@ -1,5 +1,6 @@
 #include "tools/StripSettings.h"
 
+#include "tools/PresetFiles.h"
 #include "tools/StripHost.h"
 
 bool StripSettings::TakeOption(const std::string& name, const std::string& value, bool* taken, std::string* error)
@@ -32,7 +33,8 @@ bool PendingStripSettings::Check(StripHost& host, const StripSettings& settings,
   for (const ParamSetting& s : mSettings.settings)
     if (host.FindParam(s.target, error) < 0) return false;
   return mSettings.presetPath.empty() ||
-         (mPreset.Read(mSettings.presetPath, error) && host.CheckPreset(mPreset, mSettings.presetPath, error));
+         (ReadPresetState(mSettings.presetPath, &mPreset, error) &&
+          host.CheckPreset(mPreset, mSettings.presetPath, error));
 }
 
 bool PendingStripSettings::Apply(StripHost& host, std::string* error)
@@ -43,14 +45,8 @@ bool PendingStripSettings::Apply(StripHost& host, std::string* error)
   return true;
 }
 
-bool StripStateXML(StripHost& host, const std::string& path, std::string* xml, std::string* error)
+bool EncodeStripState(StripHost& host, const std::string& path, std::string* bytes, std::string* error)
 {
   AUPresetFile state;
-  if (!host.SavePreset(&state, error)) return false;
-  if (!state.ToXML(xml))
-  {
-    *error = "cannot write preset '" + path + "': the strip's state is not a property list";
-    return false;
-  }
-  return true;
+  return host.SavePreset(&state, error) && EncodePresetState(path, state, bytes, error);
 }

@@ -13,7 +13,7 @@ class StripHost;
 
 struct StripSettings
 {
-  std::string presetPath;             // restored first; empty for none
+  std::string presetPath;             // restored first (.aupreset, .fxp or .ttl); empty for none
   std::vector<ParamSetting> settings; // then these, in order
 
   // Takes "--preset FILE" and "--set P=V" (name without the value); false with an
@@ -35,5 +35,6 @@ private:
   AUPresetFile mPreset;
 };
 
-// The strip's state as an .aupreset's XML, for --save-preset; path only names the file.
-bool StripStateXML(StripHost& host, const std::string& path, std::string* xml, std::string* error);
+// The strip's state as the bytes of a preset file of the kind path's extension names
+// (.aupreset, .fxp or .ttl; any other an XML .aupreset), for --save-preset.
+bool EncodeStripState(StripHost& host, const std::string& path, std::string* bytes, std::string* error);

@@ -4,6 +4,7 @@
 //   ostrakon render IN OUT [--block N] [--analogue-time T] [--preset FILE] [--save-preset FILE]
 //                          [--set NAME_OR_INDEX=VALUE]...
 //   ostrakon preset show FILE
+//   ostrakon preset convert IN OUT
 //   ostrakon demo DIR
 //   ostrakon snapshot OUT.png [--preset FILE] [--set NAME_OR_INDEX=VALUE]... [--audio IN]
 //   ostrakon editor [--preset FILE] [--set NAME_OR_INDEX=VALUE]... [--audio IN] [--save-preset FILE]
@@ -15,6 +16,7 @@
 #include "tools/Editor.h"
 #include "tools/Info.h"
 #include "tools/ParamList.h"
+#include "tools/PresetFiles.h"
 #include "tools/PresetShow.h"
 #include "tools/Render.h"
 #include "tools/Snapshot.h"
@@ -36,6 +38,7 @@ const char* const kUsage =
   "       ostrakon render IN OUT [--block N] [--analogue-time T] [--preset FILE]\n"
   "                              [--save-preset FILE] [--set NAME_OR_INDEX=VALUE]...\n"
   "       ostrakon preset show FILE\n"
+  "       ostrakon preset convert IN OUT\n"
   "       ostrakon demo DIR\n"
   "       ostrakon snapshot OUT.png [--preset FILE] [--set NAME_OR_INDEX=VALUE]...\n"
   "                                 [--audio IN]\n"
@@ -54,16 +57,21 @@ const char* const kUsage =
   "                    seconds since 1970 that seed the analogue tolerances\n"
   "                    (default: now); the same T gives the same render\n"
   "        --preset FILE\n"
-  "                    restores an .aupreset (XML or binary) before the --set options\n"
+  "                    restores a preset before the --set options: an .aupreset (XML\n"
+  "                    or binary), a program file (.fxp) or an LV2 preset (.ttl)\n"
   "        --set P=V   parameter P (host name or index) to V, in its real units,\n"
   "                    sent as a 32-bit float and clamped into its range; a switch\n"
   "                    or list also takes its value strings (\"Rev. Phase=on\",\n"
   "                    \"Dyn. 1 Type=FET\"); applied in the order given\n"
   "        --save-preset FILE\n"
-  "                    writes the state after the --set options as an XML .aupreset\n"
+  "                    writes the state after the --set options: a program file for\n"
+  "                    .fxp, an LV2 preset for .ttl, else an XML .aupreset\n"
   "preset show FILE\n"
-  "        prints an .aupreset's name, then per parameter, tab-separated: index,\n"
+  "        prints a preset's name, then per parameter, tab-separated: index,\n"
   "        \"name\", display text, \"label\"\n"
+  "preset convert IN OUT\n"
+  "        converts between .aupreset, .fxp and .ttl (an LV2 preset), each named by\n"
+  "        its extension; a program file keeps the values in single precision\n"
   "demo    writes a synthesised test signal and two renders of it into DIR and\n"
   "        prints their peak and RMS levels\n"
   "snapshot\n"
@@ -78,7 +86,8 @@ const char* const kUsage =
   "        --audio IN  plays IN (as render reads it) through the strip over and over\n"
   "                    in real time, so the meters move; the sound goes nowhere\n"
   "        --save-preset FILE\n"
-  "                    writes the state when the editor ends as an XML .aupreset\n"
+  "                    writes the state when the editor ends, as --save-preset of\n"
+  "                    render writes it\n"
   "        OSTRAKON_UI_SCALE=1.5 or 2 in the environment draws the window at that scale\n";
 
 int Fail(const std::string& message)
@@ -215,13 +224,19 @@ int Info(int argc, char** argv)
 
 int Preset(int argc, char** argv)
 {
-  if (argc < 3) return Fail("'preset' needs a command: preset show FILE");
+  const char* const kForms = "preset show FILE, preset convert IN OUT";
+  if (argc < 3) return Fail(std::string("'preset' needs a command: ") + kForms);
   const std::string command = argv[2];
-  if (command != "show") return Fail("unknown preset command '" + command + "': preset show FILE");
-  if (argc < 4) return Fail("'preset show' needs a file: preset show FILE");
-  if (argc > 4) return Fail("unexpected argument '" + std::string(argv[4]) + "'; 'preset show' takes FILE");
+  const int nArgs = command == "show" ? 1 : command == "convert" ? 2 : -1;
+  if (nArgs < 0) return Fail("unknown preset command '" + command + "': " + kForms);
+  const std::string form = command == "show" ? "FILE" : "IN OUT";
+  const std::string needs = command == "show" ? "a file" : "an input and an output file";
+  if (argc < 3 + nArgs) return Fail("'preset " + command + "' needs " + needs + ": preset " + command + " " + form);
+  if (argc > 3 + nArgs)
+    return Fail("unexpected argument '" + std::string(argv[3 + nArgs]) + "'; 'preset " + command + "' takes " + form);
   std::string error;
-  if (!ShowPreset(argv[3], stdout, &error)) return Fail(error);
+  const bool ok = command == "show" ? ShowPreset(argv[3], stdout, &error) : ConvertPresetFile(argv[3], argv[4], &error);
+  if (!ok) return Fail(error);
   return kExitOk;
 }
 

@@ -20,9 +20,10 @@ enum EStateParams
 class StatePlug : public IPlugBase
 {
 public:
-  explicit StatePlug(int nPresets = 0)
+  // stateChunks: the plug-in saves opaque state (here the parameter chunk all the same).
+  explicit StatePlug(int nPresets = 0, bool stateChunks = false)
     : IPlugBase(kNumStateParams, "2-2", nPresets, "State", "State Product", "Maker", 0x10203,
-                0x53746174, 0x4d616b72, 0, false, false, false)
+                0x53746174, 0x4d616b72, 0, false, stateChunks, false)
   {
     GetParam(kGain)->InitDouble("Gain", 0.0, -24.0, 24.0, 0.1, "dB");
     GetParam(kFreq)->InitDouble("Freq", 1000.0, 20.0, 20000.0, 1.0, "Hz");
@@ -51,6 +52,8 @@ public:
     events.push_back("end " + std::to_string(idx));
   }
   void PresetsChangedByHost() override { events.push_back("presets changed"); }
+  void InformHostOfProgramChange() override { events.push_back("program changed"); }
+  bool SerializeState(ByteChunk* chunk) override { return !failSerialize && IPlugBase::SerializeState(chunk); }
 
   IPreset* Preset(int idx) const { return GetPreset(idx); }
 
@@ -65,4 +68,5 @@ public:
 
   std::vector<std::string> events;
   std::vector<double> informed;
+  bool failSerialize = false; // SerializeState fails, as when memory runs out
 };

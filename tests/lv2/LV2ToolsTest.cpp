@@ -5,6 +5,7 @@
 #include "IPlug/IPlugLV2Ttl.h"
 #include "engine/OstrakonLV2.h"
 #include "engine/OstrakonParams.h"
+#include "engine/OstrakonPresets.h"
 #include "tests/lv2/LV2Tools.h"
 
 #include <gtest/gtest.h>
@@ -102,8 +103,9 @@ TEST(LV2Binary, TheEditorHasABinaryOfItsOwnAndThePlugInsNeedsNoX11)
 TEST(LV2Bundle, ValidatesAgainstTheLV2Schemas)
 {
   REQUIRE_TOOLS("lv2_validate", "sord_validate");
-  const ChildResult r =
-      RunChild({"lv2_validate", kBundle + "/manifest.ttl", kBundle + "/ostrakon.ttl"}, {}, "", 120);
+  std::vector<std::string> args = {"lv2_validate", kBundle + "/manifest.ttl", kBundle + "/ostrakon.ttl"};
+  for (const IPlugLV2Preset& preset : kOstrakonFactoryPresets) args.push_back(kBundle + "/" + preset.file);
+  const ChildResult r = RunChild(args, {}, "", 120);
   EXPECT_EQ(r.status, 0) << r.out << r.err;
   EXPECT_NE((r.out + r.err).find("Found 0 errors"), std::string::npos) << r.out << r.err;
   EXPECT_EQ((r.out + r.err).find("warning"), std::string::npos) << r.out << r.err;

@@ -59,6 +59,38 @@ TEST_F(CliTest, SnapshotAfterAPresetAndSettings)
   EXPECT_NE(raster::GetPixel(shot.get(), 15 + 200, 237 + 5), ArtPixel("dyn_bg_2.png", 200, 5));
 }
 
+TEST_F(CliTest, SnapshotTakesAProgramFileOrAnLV2PresetAsRenderDoes)
+{
+  WriteAudio(Path("in.wav"), TestSignal(48000, 2, 4800));
+  ASSERT_EQ(RunCli({"render", Path("in.wav"), Path("out.wav"), "--set", "Routing=2", "--set", "Dyn. 2 On/Off=off",
+                    "--set", "Hi Shelf Gain=7.5", "--save-preset", Path("p.aupreset")})
+                .status,
+            0);
+  auto shoot = [&](const std::string& preset, const std::string& png) {
+    const CliResult r = RunCli({"snapshot", Path(png), "--preset", Path(preset)});
+    EXPECT_EQ(r.status, 0) << preset << ": " << r.err;
+    return ReadBytes(Path(png));
+  };
+  const std::string au = shoot("p.aupreset", "au.png");
+  ASSERT_FALSE(au.empty());
+  // An LV2 preset holds the values exactly; a program file holds them as floats, which
+  // show as an .aupreset holding the same floats shows.
+  ASSERT_EQ(RunCli({"preset", "convert", Path("p.aupreset"), Path("p.ttl")}).status, 0);
+  EXPECT_TRUE(shoot("p.ttl", "ttl.png") == au);
+  ASSERT_EQ(RunCli({"preset", "convert", Path("p.aupreset"), Path("p.fxp")}).status, 0);
+  ASSERT_EQ(RunCli({"preset", "convert", Path("p.fxp"), Path("q.aupreset")}).status, 0);
+  const std::string fxp = shoot("p.fxp", "fxp.png");
+  EXPECT_TRUE(fxp == shoot("q.aupreset", "q.png"));
+  EXPECT_FALSE(fxp.empty());
+
+  WriteBytes(Path("bad.fxp"), "CcnK");
+  const CliResult r = RunCli({"snapshot", Path("bad.png"), "--preset", Path("bad.fxp")});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+  const std::vector<std::string> files = ListDir(Dir());
+  EXPECT_EQ(std::count(files.begin(), files.end(), "bad.png"), 0);
+}
+
 TEST_F(CliTest, SnapshotWithAudioShowsItsLastLevels)
 {
   Audio loud = TestSignal(48000, 2, 48000);
