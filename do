@@ -11,8 +11,8 @@ packages=(cmake g++ make pkg-config libgtest-dev libbenchmark-dev libsndfile1-de
           libcairo2-dev libfontconfig-dev fonts-liberation2 libpng-dev zlib1g-dev
           libx11-dev lv2-dev liblilv-dev
           # the LV2 tools and hosts the tests drive, and the X server they and the editor's
-          # window tests use
-          lilv-utils sordi jalv jackd2 ardour xvfb xdotool)
+          # window tests use, with the tools that find and photograph a host's windows
+          lilv-utils sordi jalv jackd2 ardour xvfb xdotool x11-utils imagemagick)
 
 install_missing() {
   local missing=()

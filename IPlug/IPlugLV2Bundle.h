@@ -27,6 +27,7 @@ struct IPlugLV2Plugin
   int nMeters;
   // Writes the plug-in's readings of its last processed block, one per meter.
   void (*readMeters)(const IPlugLV2* plug, float* values);
+  const char* uiUri; // the plug-in's editor (an X11 UI in the bundle's uiBinary), or null
 };
 
 // A remark a host may show beside a control port, or null.
@@ -71,6 +72,7 @@ struct IPlugLV2Bundle
   const IPlugLV2Preset* presets; // every preset applies to every plug-in of the bundle
   int nPresets;
   IPlugLV2* (*makePlug)();
+  const char* uiBinary; // file name of the editors' shared object, or null
 };
 
 // Port indices of a plug-in with nParams parameters.

@@ -18,7 +18,8 @@ const char* const kPrefixes =
     "@prefix foaf:  <http://xmlns.com/foaf/0.1/> .\n"
     "@prefix lv2:   <http://lv2plug.in/ns/lv2core#> .\n"
     "@prefix rdf:   <http://www.w3.org/1999/02/22-rdf-syntax-ns#> .\n"
-    "@prefix rdfs:  <http://www.w3.org/2000/01/rdf-schema#> .\n";
+    "@prefix rdfs:  <http://www.w3.org/2000/01/rdf-schema#> .\n"
+    "@prefix ui:    <http://lv2plug.in/ns/extensions/ui#> .\n";
 
 const char* const kPluginPrefixes =
     "@prefix bufsz: <http://lv2plug.in/ns/ext/buf-size#> .\n"
@@ -73,6 +74,33 @@ std::string AudioName(const char* what, int c, int nCh)
   if (nCh == 1) return what;
   if (nCh == 2) return std::string(what) + (c == 0 ? " L" : " R");
   return std::string(what) + " " + Int(c + 1);
+}
+
+bool HasUI(const IPlugLV2Bundle& bundle, const IPlugLV2Plugin& plugin)
+{
+  return bundle.uiBinary && plugin.uiUri;
+}
+
+// The editor: an X11 window inside the host's (ui:parent) or of its own (the show
+// interface), driven by the host's idle calls, of a fixed size it announces; it talks
+// to the plug-in through ports only, so a host may run it in another process.
+std::string UITtl(const IPlugLV2Plugin& plugin)
+{
+  std::string t = "\n<" + std::string(plugin.uiUri) + ">\n";
+  t += "\ta ui:X11UI ;\n";
+  t += "\tlv2:optionalFeature ui:parent , ui:resize , ui:touch , ui:idleInterface , ui:noUserResize , "
+       "urid:map , opts:options ;\n";
+  t += "\tlv2:extensionData ui:idleInterface , ui:showInterface ;\n";
+  t += "\topts:supportedOption ui:scaleFactor , ui:windowTitle";
+  // The meters: the host sends every reading of the plug-in's meter outputs.
+  for (int m = 0; m < plugin.nMeters; ++m)
+  {
+    t += m ? " , [\n" : " ;\n\tui:portNotification [\n";
+    t += "\t\tui:plugin <" + std::string(plugin.uri) + "> ;\n";
+    t += "\t\tlv2:symbol " + Quoted(plugin.meters[m].symbol) + " ;\n";
+    t += "\t\tui:notifyType ui:floatProtocol\n\t]";
+  }
+  return t + " .\n";
 }
 
 std::string AudioSymbol(const char* what, int c, int nCh)
@@ -141,6 +169,14 @@ std::string LV2ManifestTtl(const IPlugLV2Bundle& bundle)
     t += "\tlv2:binary <" + std::string(bundle.binary) + "> ;\n";
     t += "\trdfs:seeAlso <" + std::string(bundle.pluginTtl) + "> .\n";
   }
+  for (int i = 0; i < bundle.nPlugins; ++i)
+  {
+    if (!HasUI(bundle, bundle.plugins[i])) continue;
+    t += "\n<" + std::string(bundle.plugins[i].uiUri) + ">\n";
+    t += "\ta ui:X11UI ;\n";
+    t += "\tlv2:binary <" + std::string(bundle.uiBinary) + "> ;\n";
+    t += "\trdfs:seeAlso <" + std::string(bundle.pluginTtl) + "> .\n";
+  }
   const LV2PresetTarget target = LV2PresetTarget::Of(bundle);
   for (int i = 0; i < bundle.nPresets; ++i) t += LV2PresetManifestEntry(target, bundle.presets[i]);
   return t;
@@ -176,6 +212,7 @@ std::string LV2PluginsTtl(const IPlugLV2Bundle& bundle, const IPlugBase& plug, s
     t += "\tlv2:optionalFeature lv2:hardRTCapable , urid:map , opts:options ;\n";
     t += "\topts:supportedOption bufsz:maxBlockLength ;\n";
     t += "\tlv2:extensionData state:interface ;\n";
+    if (HasUI(bundle, plugin)) t += "\tui:ui <" + std::string(plugin.uiUri) + "> ;\n";
 
     PortWriter w;
     for (int c = 0; c < plugin.nChannels; ++c)
@@ -238,6 +275,7 @@ std::string LV2PluginsTtl(const IPlugLV2Bundle& bundle, const IPlugBase& plug, s
     w.Line("units:unit units:frame");
     w.Close();
     t += w.text + " .\n";
+    if (HasUI(bundle, plugin)) t += UITtl(plugin);
   }
   // The state's keys, which presets and hosts' state files name.
   t += "\n<" + std::string(bundle.stateKey) + ">\n\ta rdf:Property ;\n\trdfs:label \"Parameters\" ;\n";

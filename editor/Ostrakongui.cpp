@@ -7,6 +7,8 @@
 #include "editor/EditorBitmaps.h"
 #include "engine/OstrakonParams.h"
 
+#include <initializer_list>
+
 namespace
 {
 constexpr int kTopMeterX[Ostrakongui::kNumTopMeters] = {32, 43, 413, 424};
@@ -79,6 +81,34 @@ Ostrakongui::~Ostrakongui()
   delete mEq;
   delete mDyn1;
   delete mDyn2;
+}
+
+void Ostrakongui::FollowParam(int paramIdx, const IParam* param)
+{
+  if (!param) return;
+  const bool off = param->Value() == 0.0;
+  switch (paramIdx)
+  {
+    case kEqOn: mEq->grayOut(off); break;
+    case kDyn1On: mDyn1->grayOut(off); break;
+    case kDyn2On: mDyn2->grayOut(off); break;
+    case kDyn1Type:
+    case kDyn2Type:
+    {
+      // The opto compressor has no ratio, attack or release; the panel keeps those grey
+      // while it is selected, whether the stage is on or off.
+      OstrakonGuiCompressor* panel = paramIdx == kDyn1Type ? mDyn1 : mDyn2;
+      const int type = param->Int();
+      if (type != 0 && type != 1 && type != 2 && type != 3) break;
+      const bool opto = type == 2;
+      for (int k : {OstrakonGuiCompressor::kAttack, OstrakonGuiCompressor::kRelease, OstrakonGuiCompressor::kRatio})
+        panel->Knob(k)->GrayOut(opto);
+      panel->SetOpto(opto);
+      break;
+    }
+    case kRouting: rearrange(param->Int()); break;
+    default: break;
+  }
 }
 
 void Ostrakongui::rearrange(int routing)

@@ -12,6 +12,7 @@
 #include "editor/hrKnob.h"
 
 class IGraphics;
+class IParam;
 class IPlugBase;
 
 class Ostrakongui
@@ -47,6 +48,10 @@ public:
   // Stacks the panels for routing 0, 1 or 2 (any other value as 0). Marks nothing dirty:
   // the next full repaint shows the new order.
   void rearrange(int routing);
+  // Keeps the editor consistent with a change of the parameter, on the changing thread:
+  // a stage switched off greys its panel, the opto type greys its panel's ratio, attack
+  // and release knobs, the routing restacks the panels. Other parameters: nothing.
+  void FollowParam(int paramIdx, const IParam* param);
 
   IGraphics* GetGraphics() const { return mGraphics; }
   OstrakonGuiEq* Eq() const { return mEq; }

@@ -108,8 +108,8 @@ void Ostrakon::OnParamChange(int paramIdx)
   {
     switch (paramIdx)
     {
-      case kDyn1Type: OnType(0); break;
-      case kDyn2Type: OnType(1); break;
+      case kDyn1Type: FollowDynType(this, 0); break;
+      case kDyn2Type: FollowDynType(this, 1); break;
       case kOversampling: DrawOversamplingTolerances(); break;
       default: break;
     }
@@ -124,27 +124,6 @@ void Ostrakon::OnParamChange(int paramIdx)
   for (int i = 0; i <= kLastEqBandParam; ++i) mChanges.Post(i, GetParam(i)->Value());
   if (param && paramIdx > kLastEqBandParam)
     mChanges.Post(paramIdx, ReadsKnobPosition(paramIdx) ? param->GetNormalized() : param->Value());
-}
-
-void Ostrakon::OnType(int s)
-{
-  // The knobs keep their positions; only the displayed range follows the type.
-  IParam* attack = GetParam(kSlot[s].attack);
-  IParam* release = GetParam(kSlot[s].release);
-  const double tA = attack->GetNormalized(), tR = release->GetNormalized();
-  const int type = GetParam(kSlot[s].type)->Int();
-  if (type >= 0 && type < kNumDynTypes && kDynTimeRanges[type].ranged)
-  {
-    const DynTimeRange& a = kDynTimeRanges[type].attack;
-    const DynTimeRange& r = kDynTimeRanges[type].release;
-    // From the table, not GetNameForHost: InitDouble would copy the name onto itself.
-    attack->InitDouble(kOstrakonParams[kSlot[s].attack].name, a.defaultValue, a.minValue, a.maxValue, a.step,
-                       "ms");
-    release->InitDouble(kOstrakonParams[kSlot[s].release].name, r.defaultValue, r.minValue, r.maxValue,
-                        r.step, "ms");
-  }
-  attack->SetNormalized(tA);
-  release->SetNormalized(tR);
 }
 
 void Ostrakon::DrawOversamplingTolerances()

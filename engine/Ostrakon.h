@@ -10,6 +10,7 @@
 #include "dsp/VintageOptoCompressor.h"
 #include "dsp/analog_eq.h"
 #include "dsp/expander.h"
+#include "engine/OstrakonIdentity.h"
 #include "engine/OstrakonParams.h"
 
 #include <atomic>
@@ -18,17 +19,6 @@
 
 class Ostrakongui;
 
-// Identity the host sees.
-constexpr const char* kOstrakonChannelIO = "1-1 2-2";
-constexpr const char* kOstrakonEffectName = "Quarro Ostrakon";
-constexpr const char* kOstrakonProductName = "";
-constexpr const char* kOstrakonMfrName = "Quarro";
-constexpr int kOstrakonVersion = 0x20002;
-constexpr int kOstrakonUniqueID = ('V' << 24) | ('x' << 16) | ('q' << 8) | '7';
-constexpr int kOstrakonMfrID = ('Q' << 24) | ('r' << 16) | ('r' << 8) | 'o';
-constexpr int kOstrakonLatency = 0;
-constexpr const char* kOstrakonBundleID = "com.quarro.audiounit.Ostrakon";
-constexpr const char* kOstrakonViewClass = "Ostrakon_View";
 #if defined(IPLUG_AU)
 // The component type of the bundle's component description.
 constexpr OSType kOstrakonComponentType = kAudioUnitType_Effect;
@@ -148,7 +138,6 @@ private:
   void OnAttack(int slot, double t);
   void OnRelease(int slot, double t);
   void OnRatio(int slot, double t);
-  void OnType(int slot);
   void SetRouting(int routing);
   void OnAnalogue(bool on);
   void OnOversampling(bool on);

@@ -7,8 +7,6 @@
 #include "editor/EditorGraphics.h"
 #include "editor/Ostrakongui.h"
 
-#include <initializer_list>
-
 void Ostrakon::CreateEditor()
 {
   IGraphics* g = MakeGraphics(this, kEditorWidth, kEditorHeight, 0);
@@ -32,27 +30,5 @@ void Ostrakon::FollowInEditor(int paramIdx, const IParam* param)
 {
   // Only while the editor's own context is the attached one: its controls die with it.
   if (!mGui || GetGUI() != mGui->GetGraphics()) return;
-  const bool off = param->Value() == 0.0;
-  switch (paramIdx)
-  {
-    case kEqOn: mGui->Eq()->grayOut(off); break;
-    case kDyn1On: mGui->Dyn(0)->grayOut(off); break;
-    case kDyn2On: mGui->Dyn(1)->grayOut(off); break;
-    case kDyn1Type:
-    case kDyn2Type:
-    {
-      // The opto compressor has no ratio, attack or release; the panel keeps those grey
-      // while it is selected, whether the stage is on or off.
-      OstrakonGuiCompressor* panel = mGui->Dyn(paramIdx == kDyn1Type ? 0 : 1);
-      const int type = param->Int();
-      if (type != 0 && type != 1 && type != 2 && type != 3) break;
-      const bool opto = type == 2;
-      for (int k : {OstrakonGuiCompressor::kAttack, OstrakonGuiCompressor::kRelease, OstrakonGuiCompressor::kRatio})
-        panel->Knob(k)->GrayOut(opto);
-      panel->SetOpto(opto);
-      break;
-    }
-    case kRouting: mGui->rearrange(param->Int()); break;
-    default: break;
-  }
+  mGui->FollowParam(paramIdx, param);
 }

@@ -1,5 +1,7 @@
 #include "engine/OstrakonParams.h"
 
+#include "IPlug/IPlugBase.h"
+
 namespace
 {
 const char* const kDynTypeTexts[] = {"VCA", "FET", "OPTO", "Expander"};
@@ -86,4 +88,25 @@ void InitOstrakonParam(IParam* param, const OstrakonParamSpec& spec)
   }
   if (spec.shape != 1.0 || spec.explicitShape) param->SetShape(spec.shape);
   for (int i = 0; i < spec.nTexts; ++i) param->SetDisplayText((double) i, spec.texts[i]);
+}
+
+void FollowDynType(IPlugBase* plug, int slot)
+{
+  if (slot != 0 && slot != 1) return;
+  const int attackIdx = slot == 0 ? kDyn1Attack : kDyn2Attack;
+  const int releaseIdx = slot == 0 ? kDyn1Release : kDyn2Release;
+  IParam* attack = plug->GetParam(attackIdx);
+  IParam* release = plug->GetParam(releaseIdx);
+  const double tA = attack->GetNormalized(), tR = release->GetNormalized();
+  const int type = plug->GetParam(slot == 0 ? kDyn1Type : kDyn2Type)->Int();
+  if (type >= 0 && type < kNumDynTypes && kDynTimeRanges[type].ranged)
+  {
+    const DynTimeRange& a = kDynTimeRanges[type].attack;
+    const DynTimeRange& r = kDynTimeRanges[type].release;
+    // From the table, not GetNameForHost: InitDouble would copy the name onto itself.
+    attack->InitDouble(kOstrakonParams[attackIdx].name, a.defaultValue, a.minValue, a.maxValue, a.step, "ms");
+    release->InitDouble(kOstrakonParams[releaseIdx].name, r.defaultValue, r.minValue, r.maxValue, r.step, "ms");
+  }
+  attack->SetNormalized(tA);
+  release->SetNormalized(tR);
 }

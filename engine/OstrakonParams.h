@@ -4,6 +4,8 @@
 
 #include "IPlug/IParam.h"
 
+class IPlugBase;
+
 enum EParams
 {
   kHiPassFreq = 0,
@@ -105,3 +107,8 @@ constexpr double kOstrakonDoubleStep = 0.1;
 
 // Applies one row of the table to a parameter record.
 void InitOstrakonParam(IParam* param, const OstrakonParamSpec& spec);
+
+// After a change of dynamics slot 0 or 1's type: its attack and release parameters take
+// the type's ranges (a type without its own keeps the last ones) and keep their knob
+// positions.
+void FollowDynType(IPlugBase* plug, int slot);

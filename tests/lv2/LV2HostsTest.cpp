@@ -7,6 +7,7 @@
 #include "IPlug/IPlugLV2Ttl.h"
 #include "engine/OstrakonLV2.h"
 #include "engine/OstrakonParams.h"
+#include "tests/lv2/JackServer.h"
 #include "tests/lv2/LV2Tools.h"
 
 #include <gtest/gtest.h>
@@ -120,12 +121,9 @@ TEST_F(LV2HostsTest, JalvSavesStateAndASecondJalvRestoresIt)
   ASSERT_FALSE(display.empty()) << Log("xvfb.log");
 
   // A JACK server of its own, on the dummy driver.
-  const std::string server = "ostrakon-test-" + std::to_string(getpid());
+  std::string server, why;
   BackgroundChild jack;
-  ASSERT_TRUE(jack.Start({"jackd", "--no-realtime", "-n", server, "-d", "dummy", "-r", "48000", "-p", "256"},
-                         {"JACK_NO_AUDIO_RESERVATION=1"}, Path("jackd.log")));
-  const ChildResult up = RunChild({"jack_wait", "-s", server, "-w", "-t", "10"}, {}, "", 20);
-  ASSERT_EQ(up.status, 0) << up.out << up.err << Log("jackd.log");
+  ASSERT_TRUE(StartJackServer(&jack, Path("jackd"), &server, &why)) << why;
 
   std::vector<std::string> env = HostEnv();
   for (const char* e : {"NO_AT_BRIDGE=1", "GDK_BACKEND=x11"}) env.push_back(e);

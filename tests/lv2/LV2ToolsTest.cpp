@@ -9,6 +9,7 @@
 #include "tests/lv2/LV2Tools.h"
 
 #include <gtest/gtest.h>
+#include <lv2/ui/ui.h>
 
 #include <cstdio>
 #include <map>
@@ -75,6 +76,30 @@ TEST(LV2Binary, ExportsOnlyItsEntryAndCarriesNoMacInterfaces)
   EXPECT_NE(all.out.find("IPlugLV2::Run"), std::string::npos);
 }
 
+TEST(LV2Binary, TheEditorHasABinaryOfItsOwnAndThePlugInsNeedsNoX11)
+{
+  REQUIRE_TOOLS("nm", "readelf");
+  const std::string ui = kBundle + "/ostrakon_ui.so";
+  const ChildResult exported = RunChild({"nm", "-D", "--defined-only", ui}, {}, "", 30);
+  ASSERT_EQ(exported.status, 0) << exported.err;
+  std::istringstream lines(exported.out);
+  std::vector<std::string> names;
+  for (std::string l; std::getline(lines, l);) names.push_back(l.substr(l.rfind(' ') + 1));
+  EXPECT_EQ(names, std::vector<std::string>{"lv2ui_descriptor"});
+
+  // The editor links Xlib; the plug-in, which hosts load on machines without a display
+  // too, does not; and neither carries the other's entry.
+  const ChildResult uiNeeds = RunChild({"readelf", "-d", ui}, {}, "", 30);
+  const ChildResult plugNeeds = RunChild({"readelf", "-d", kBundle + "/ostrakon.so"}, {}, "", 30);
+  ASSERT_EQ(uiNeeds.status, 0) << uiNeeds.err;
+  ASSERT_EQ(plugNeeds.status, 0) << plugNeeds.err;
+  EXPECT_NE(uiNeeds.out.find("[libX11.so"), std::string::npos) << uiNeeds.out;
+  EXPECT_EQ(plugNeeds.out.find("libX11"), std::string::npos) << plugNeeds.out;
+  const ChildResult all = RunChild({"nm", "-C", ui}, {}, "", 30);
+  EXPECT_EQ(all.out.find("IPlugLV2::Run"), std::string::npos);
+  EXPECT_NE(all.out.find("IPlugLV2UI::PortEvent"), std::string::npos);
+}
+
 TEST(LV2Bundle, ValidatesAgainstTheLV2Schemas)
 {
   REQUIRE_TOOLS("lv2_validate", "sord_validate");
@@ -97,6 +122,10 @@ TEST(LV2Bundle, Lv2infoListsEveryPortWithItsRange)
     SCOPED_TRACE(plugin.uri);
     EXPECT_NE(r.out.find(std::string("Name:              ") + plugin.name + "\n"), std::string::npos);
     EXPECT_NE(r.out.find("Binary:            file://" + kBundle + "/ostrakon.so"), std::string::npos);
+    // The plug-in's editor.
+    EXPECT_NE(r.out.find(std::string("UIs:\n\t\t") + plugin.uiUri + "\n\t\t\tClass:  " LV2_UI__X11UI "\n"
+                         "\t\t\tBinary: file://" + kBundle + "/ostrakon_ui.so\n"),
+              std::string::npos);
     EXPECT_NE(r.out.find("http://lv2plug.in/ns/ext/state#interface"), std::string::npos);
     const IPlugLV2Ports ports = {plugin.nChannels, kNumParams, plugin.nMeters};
     EXPECT_NE(r.out.find("Has latency:       yes, reported by port " + std::to_string(ports.Latency())),

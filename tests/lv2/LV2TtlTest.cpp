@@ -46,6 +46,47 @@ TEST(LV2Ttl, ManifestNamesBothPluginsAndTheBinary)
         << uri;
 }
 
+TEST(LV2Ttl, EachPlugInNamesItsEditorAnX11UIInItsOwnBinary)
+{
+  const std::string m = LV2ManifestTtl(kOstrakonLV2Bundle);
+  std::unique_ptr<IPlugLV2> plug(kOstrakonLV2Bundle.makePlug());
+  std::string error;
+  const std::string t = LV2PluginsTtl(kOstrakonLV2Bundle, *plug, &error);
+  ASSERT_EQ(error, "");
+  const struct
+  {
+    const char *plugin, *ui;
+    const IPlugLV2Meter* meters;
+    int nMeters;
+  } kEditors[] = {{kOstrakonLV2StereoURI, kOstrakonLV2StereoUIURI, kOstrakonLV2StereoMeters,
+                   kOstrakonLV2NumStereoMeters},
+                  {kOstrakonLV2MonoURI, kOstrakonLV2MonoUIURI, kOstrakonLV2MonoMeters, kOstrakonLV2NumMonoMeters}};
+  for (const auto& e : kEditors)
+  {
+    EXPECT_NE(m.find(std::string("<") + e.ui + ">\n\ta ui:X11UI ;\n\tlv2:binary <ostrakon_ui.so> ;\n"
+                                              "\trdfs:seeAlso <ostrakon.ttl> ."),
+              std::string::npos)
+        << e.ui;
+    const size_t plugin = t.find(std::string("<") + e.plugin + ">\n\ta lv2:Plugin");
+    ASSERT_NE(plugin, std::string::npos);
+    EXPECT_NE(t.find(std::string("\tui:ui <") + e.ui + "> ;", plugin), std::string::npos) << e.plugin;
+    const size_t ui = t.find(std::string("<") + e.ui + ">\n\ta ui:X11UI ;");
+    ASSERT_NE(ui, std::string::npos) << e.ui;
+    const std::string desc = t.substr(ui, t.find(" .\n", ui) - ui);
+    for (const char* feature : {"ui:parent", "ui:resize", "ui:touch", "ui:idleInterface", "opts:options"})
+      EXPECT_NE(desc.find(feature), std::string::npos) << feature;
+    EXPECT_NE(desc.find("lv2:extensionData ui:idleInterface , ui:showInterface ;"), std::string::npos);
+    EXPECT_NE(desc.find("opts:supportedOption ui:scaleFactor"), std::string::npos);
+    EXPECT_EQ(desc.find("instance-access"), std::string::npos);
+    // Every meter output is sent to the editor.
+    for (int i = 0; i < e.nMeters; ++i)
+      EXPECT_NE(desc.find(std::string("ui:plugin <") + e.plugin + "> ;\n\t\tlv2:symbol \"" + e.meters[i].symbol +
+                          "\" ;\n\t\tui:notifyType ui:floatProtocol"),
+                std::string::npos)
+          << e.meters[i].symbol;
+  }
+}
+
 TEST(LV2Ttl, PortsComeFromTheParameterRecords)
 {
   std::unique_ptr<IPlugLV2> plug(kOstrakonLV2Bundle.makePlug());
@@ -84,7 +125,7 @@ TEST(LV2Ttl, PortsComeFromTheParameterRecords)
 TEST(LV2Ttl, ASymbolTwiceIsAnError)
 {
   const IPlugLV2Meter clash[] = {{"input_gain", "Clash", 0, 1, false}};
-  const IPlugLV2Plugin plugins[] = {{"urn:test:clash", "Clash", 1, clash, 1, nullptr}};
+  const IPlugLV2Plugin plugins[] = {{"urn:test:clash", "Clash", 1, clash, 1, nullptr, nullptr}};
   IPlugLV2Bundle bundle = kOstrakonLV2Bundle;
   bundle.plugins = plugins;
   bundle.nPlugins = 1;

@@ -255,19 +255,20 @@ TEST(LilvHost, StateSavedToDiskRestoresIntoANewInstance)
 }
 
 // The plug-in makes its editor in every instance and looks for the artwork beside its
-// shared object first: the bundle carries all of it, as the build drew it.
+// shared object first: the bundle carries all of it, as the build drew it, with the
+// sets an editor drawn at 1.5x or 2x takes.
 TEST(LilvBundle, CarriesTheEditorsArtwork)
 {
+  auto bytes = [](const std::string& path) {
+    std::ifstream f(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+  };
   for (const EditorBitmap& b : kEditorBitmaps)
-  {
-    const std::string inBundle = std::string(OSTRAKON_LV2_BUNDLE_DIR) + "/resources/" + b.name;
-    const std::string built = std::string(OSTRAKON_RESOURCE_DIR) + "/" + b.name;
-    auto bytes = [](const std::string& path) {
-      std::ifstream f(path, std::ios::binary);
-      return std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
-    };
-    const std::string carried = bytes(inBundle);
-    EXPECT_FALSE(carried.empty()) << inBundle;
-    EXPECT_TRUE(carried == bytes(built)) << b.name;
-  }
+    for (double scale : {1.0, 1.5, 2.0})
+    {
+      const std::string name = IGraphics::ScaledName(b.name, scale);
+      const std::string carried = bytes(std::string(OSTRAKON_LV2_BUNDLE_DIR) + "/resources/" + name);
+      EXPECT_FALSE(carried.empty()) << name;
+      EXPECT_TRUE(carried == bytes(std::string(OSTRAKON_RESOURCE_DIR) + "/" + name)) << name;
+    }
 }
