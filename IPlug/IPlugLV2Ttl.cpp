@@ -97,7 +97,7 @@ std::string UITtl(const IPlugLV2Plugin& plugin)
   {
     t += m ? " , [\n" : " ;\n\tui:portNotification [\n";
     t += "\t\tui:plugin <" + std::string(plugin.uri) + "> ;\n";
-    t += "\t\tlv2:symbol " + Quoted(plugin.meters[m].symbol) + " ;\n";
+    t += "\t\tlv2:symbol " + LV2Quoted(plugin.meters[m].symbol) + " ;\n";
     t += "\t\tui:notifyType ui:floatProtocol\n\t]";
   }
   return t + " .\n";
