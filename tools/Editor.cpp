@@ -6,7 +6,6 @@
 
 #include "IPlug/IGraphicsX11.h"
 #include "IPlug/IPlugAU.h"
-#include "IPlug/SampleRates.h"
 #include "dsp/AnalogueClock.h"
 #include "editor/EditorGraphicsKind.h"
 
@@ -155,19 +154,7 @@ bool RunEditor(const EditorOptions& options, std::string* error)
     if (!reader.Open(options.audioPath, error)) return false;
     nChannels = reader.Channels();
     rate = reader.SampleRate();
-    if (!host.SupportsChannels(nChannels))
-    {
-      *error = "'" + options.audioPath + "' has " + std::to_string(nChannels) +
-               " channels; only mono and stereo files can be played";
-      return false;
-    }
-    if (!IsSupportedSampleRate(rate))
-    {
-      *error = "'" + options.audioPath + "' has a sample rate of " + std::to_string(rate) +
-               " Hz; the strip runs at " + std::to_string((int) kMinSampleRate) + " to " +
-               std::to_string((int) kMaxSampleRate) + " Hz";
-      return false;
-    }
+    if (!host.CheckAudioFormat(options.audioPath, nChannels, rate, "played", error)) return false;
   }
   if (!host.Prepare(rate, kBlock, nChannels, error)) return false;
   if (!settings.Apply(host, error)) return false;

@@ -4,7 +4,6 @@
 #include "tools/AudioFile.h"
 #include "tools/StripHost.h"
 
-#include "IPlug/SampleRates.h"
 #include "dsp/AnalogueClock.h"
 
 #include <cstdlib>
@@ -41,19 +40,8 @@ bool RenderFile(const std::string& inPath, const std::string& outPath,
   AudioFileReader reader;
   if (!reader.Open(inPath, error)) return false;
   const int nChannels = reader.Channels();
-  if (!host.SupportsChannels(nChannels))
-  {
-    *error = "'" + inPath + "' has " + std::to_string(nChannels) +
-             " channels; only mono and stereo files can be rendered";
-    return false;
-  }
   const int rate = reader.SampleRate();
-  if (!IsSupportedSampleRate(rate))
-  {
-    *error = "'" + inPath + "' has a sample rate of " + std::to_string(rate) + " Hz; the strip runs at " +
-             std::to_string((int) kMinSampleRate) + " to " + std::to_string((int) kMaxSampleRate) + " Hz";
-    return false;
-  }
+  if (!host.CheckAudioFormat(inPath, nChannels, rate, "rendered", error)) return false;
   if (!host.Prepare(rate, options.blockSize, nChannels, error)) return false;
   if (!settings.Apply(host, error)) return false;
 

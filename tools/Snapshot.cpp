@@ -6,7 +6,6 @@
 
 #include "IPlug/IGraphicsHeadless.h"
 #include "IPlug/IPlugAU.h"
-#include "IPlug/SampleRates.h"
 #include "dsp/AnalogueClock.h"
 #include "raster/Png.h"
 
@@ -89,19 +88,7 @@ bool WriteSnapshot(const std::string& outPath, const SnapshotOptions& options, s
     if (!reader.Open(options.audioPath, error)) return false;
     nChannels = reader.Channels();
     rate = reader.SampleRate();
-    if (!host.SupportsChannels(nChannels))
-    {
-      *error = "'" + options.audioPath + "' has " + std::to_string(nChannels) +
-               " channels; only mono and stereo files can be played";
-      return false;
-    }
-    if (!IsSupportedSampleRate(rate))
-    {
-      *error = "'" + options.audioPath + "' has a sample rate of " + std::to_string(rate) +
-               " Hz; the strip runs at " + std::to_string((int) kMinSampleRate) + " to " +
-               std::to_string((int) kMaxSampleRate) + " Hz";
-      return false;
-    }
+    if (!host.CheckAudioFormat(options.audioPath, nChannels, rate, "played", error)) return false;
   }
   if (!host.Prepare(rate, kBlock, nChannels, error)) return false;
   if (!settings.Apply(host, error)) return false;

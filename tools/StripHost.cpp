@@ -1,5 +1,6 @@
 #include "tools/StripHost.h"
 
+#include "IPlug/SampleRates.h"
 #include "tools/OstrakonComponent.h"
 
 #include <cfloat>
@@ -54,6 +55,24 @@ bool StripHost::SupportsChannels(int nChannels)
         (l.outChannels == -1 || l.outChannels == nChannels))
       return true;
   return false;
+}
+
+bool StripHost::CheckAudioFormat(const std::string& path, int nChannels, int rate, const char* use,
+                                 std::string* error)
+{
+  if (!SupportsChannels(nChannels))
+  {
+    *error = "'" + path + "' has " + std::to_string(nChannels) +
+             " channels; only mono and stereo files can be " + use;
+    return false;
+  }
+  if (!IsSupportedSampleRate(rate))
+  {
+    *error = "'" + path + "' has a sample rate of " + std::to_string(rate) + " Hz; the strip runs at " +
+             std::to_string((int) kMinSampleRate) + " to " + std::to_string((int) kMaxSampleRate) + " Hz";
+    return false;
+  }
+  return true;
 }
 
 bool StripHost::Prepare(double sampleRate, int blockSize, int nChannels, std::string* error)

@@ -29,6 +29,10 @@ public:
   int FindParam(const std::string& target, std::string* error) const;
   // Whether the strip offers a layout with nChannels inputs and outputs.
   bool SupportsChannels(int nChannels);
+  // Refuses an audio file whose channels or rate the strip cannot take, naming the file;
+  // `use` completes "only mono and stereo files can be ...".
+  bool CheckAudioFormat(const std::string& path, int nChannels, int rate, const char* use,
+                        std::string* error);
 
   // Sample rate, maximum frames, stream formats and the input, then initialisation.
   bool Prepare(double sampleRate, int blockSize, int nChannels, std::string* error);
