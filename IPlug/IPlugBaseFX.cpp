@@ -17,6 +17,16 @@ bool UsableValue(double* v)
   if (*v > 1.0) *v = 1.0;
   return true;
 }
+
+// The file a program or bank goes to or comes from, asked for through the editor; false
+// without an editor or when the user cancels.
+bool AskForFile(IGraphics* gui, EFileAction action, WDL_String* previousPath, const char* ext,
+                WDL_String* file)
+{
+  if (!gui) return false;
+  gui->PromptForFile(file, action, previousPath, ext);
+  return file->GetLength() > 0;
+}
 } // namespace
 
 // ----- images -----
@@ -182,11 +192,8 @@ bool IPlugBase::LoadFXBImage(const ByteChunk* image)
 
 bool IPlugBase::SaveProgramAsFXP(const char* defaultFileName)
 {
-  IGraphics* gui = GetGUI();
-  if (!gui) return false;
   WDL_String file(defaultFileName);
-  gui->PromptForFile(&file, kFileSave, &mPreviousPath, "fxp");
-  if (!file.GetLength()) return false;
+  if (!AskForFile(GetGUI(), kFileSave, &mPreviousPath, "fxp", &file)) return false;
   ByteChunk image;
   const bool saved = MakeFXPImage(&image) && WriteFileImage(file.Get(), &image);
   Trace(__FUNCTION__, __LINE__, "%s %s", file.Get(), saved ? "saved" : "failed");
@@ -195,11 +202,8 @@ bool IPlugBase::SaveProgramAsFXP(const char* defaultFileName)
 
 bool IPlugBase::SaveBankAsFXB(const char* defaultFileName)
 {
-  IGraphics* gui = GetGUI();
-  if (!gui) return false;
   WDL_String file(defaultFileName);
-  gui->PromptForFile(&file, kFileSave, &mPreviousPath, "fxb");
-  if (!file.GetLength()) return false;
+  if (!AskForFile(GetGUI(), kFileSave, &mPreviousPath, "fxb", &file)) return false;
   ByteChunk image;
   const bool saved = MakeFXBImage(&image) && WriteFileImage(file.Get(), &image);
   Trace(__FUNCTION__, __LINE__, "%s %s", file.Get(), saved ? "saved" : "failed");
@@ -208,11 +212,8 @@ bool IPlugBase::SaveBankAsFXB(const char* defaultFileName)
 
 bool IPlugBase::LoadProgramFromFXP()
 {
-  IGraphics* gui = GetGUI();
-  if (!gui) return false;
   WDL_String file;
-  gui->PromptForFile(&file, kFileOpen, &mPreviousPath, "fxp");
-  if (!file.GetLength()) return false;
+  if (!AskForFile(GetGUI(), kFileOpen, &mPreviousPath, "fxp", &file)) return false;
   ByteChunk image;
   const bool loaded = ReadFileImage(file.Get(), &image, kFXMaxFileBytes) && LoadFXPImage(&image);
   Trace(__FUNCTION__, __LINE__, "%s %s", file.Get(), loaded ? "loaded" : "refused");
@@ -221,11 +222,8 @@ bool IPlugBase::LoadProgramFromFXP()
 
 bool IPlugBase::LoadBankFromFXB()
 {
-  IGraphics* gui = GetGUI();
-  if (!gui) return false;
   WDL_String file;
-  gui->PromptForFile(&file, kFileOpen, &mPreviousPath, "fxb");
-  if (!file.GetLength()) return false;
+  if (!AskForFile(GetGUI(), kFileOpen, &mPreviousPath, "fxb", &file)) return false;
   ByteChunk image;
   const bool loaded = ReadFileImage(file.Get(), &image, kFXMaxFileBytes) && LoadFXBImage(&image);
   Trace(__FUNCTION__, __LINE__, "%s %s", file.Get(), loaded ? "loaded" : "refused");
